@@ -1,0 +1,26 @@
+#include "core/files/FileNames.h"
+
+bool PathOfPathFile(const std::string& pathFile, std::string& path, std::string& file,
+                    std::string& errorMessage) {
+  const std::string::size_type p = pathFile.rfind(kPathSeparator);
+  if (p == std::string::npos) {
+    errorMessage = "Function PathOfPathFile: PathFile (\"" + pathFile + "\") has no path\".";
+    return false;
+  }
+  path = pathFile.substr(0, p);
+  file = pathFile.substr(p + 1);
+  return true;
+}
+
+bool NameOfFile(const std::string& file, std::string& name, std::string& extension,
+                std::string& /*errorMessage*/) {
+  const std::string::size_type p = file.rfind('.');
+  if (p == std::string::npos) {
+    name = file;
+    extension.clear();
+  } else {
+    name = file.substr(0, p);
+    extension = file.substr(p + 1);
+  }
+  return true;
+}

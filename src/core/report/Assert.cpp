@@ -1,0 +1,14 @@
+#include "core/report/Assert.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace velmora {
+
+void HardAssertionFailed(const char* condition, const char* file, int line) {
+  std::fprintf(stderr, "Assertion failed: %s, file %s, line %d\n", condition, file, line);
+  std::fflush(stderr);
+  std::abort();
+}
+
+}  // namespace velmora
