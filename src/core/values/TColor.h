@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+// A colour as the program stores it: 0x00BBGGRR, red in the low byte. Files hold the same
+// value as hexadecimal (see unitColor).
+using TColor = uint32_t;
+
+inline constexpr uint8_t ColorRed(TColor color) { return static_cast<uint8_t>(color & 0xFFu); }
+inline constexpr uint8_t ColorGreen(TColor color) {
+  return static_cast<uint8_t>((color >> 8) & 0xFFu);
+}
+inline constexpr uint8_t ColorBlue(TColor color) {
+  return static_cast<uint8_t>((color >> 16) & 0xFFu);
+}
+inline constexpr TColor MakeColor(uint8_t red, uint8_t green, uint8_t blue) {
+  return TColor{red} | (TColor{green} << 8) | (TColor{blue} << 16);
+}
+
+// Mixes a and b per channel as a * (1 - t) + b * t in doubles, truncated toward zero; the top
+// byte of the result is 0. t = 0 gives a and t = 1 gives b exactly (without their top bytes).
+TColor MixColors(TColor a, TColor b, double t);
