@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/values/TColor.h"
+
+// A rectangle in pixels; right and bottom are exclusive.
+struct TRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+
+  int32_t Width() const { return right - left; }
+  int32_t Height() const { return bottom - top; }
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+  bool operator==(const TRect&) const = default;
+};
+
+enum class TPenStyle { Solid, Dot };
+
+// The drawing operations the colouring and the orbit points need, and nothing more. The
+// pen draws lines and outlines, the brush fills rectangles and ellipses; a line from the
+// pen position to (x, y) leaves out its end point, and rectangles and ellipse boxes exclude
+// their right and bottom edges.
+class TCanvas {
+ public:
+  virtual ~TCanvas() = default;
+
+  virtual void SetPenColor(TColor color) = 0;
+  virtual void SetPenStyle(TPenStyle style) = 0;
+  virtual void SetBrushColor(TColor color) = 0;
+
+  virtual void SetPixel(int32_t x, int32_t y, TColor color) = 0;
+  virtual void MoveTo(int32_t x, int32_t y) = 0;
+  virtual void LineTo(int32_t x, int32_t y) = 0;
+  // Fills rect with the brush colour.
+  virtual void FillRect(const TRect& rect) = 0;
+  // An ellipse in the box (x1, y1)-(x2, y2), outlined with the pen and filled with the brush.
+  virtual void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
+};

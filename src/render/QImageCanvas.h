@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+
+#include "core/canvas/TCanvas.h"
+
+// The colour of a TColor (0x00BBGGRR) for Qt.
+inline QRgb ToQRgb(TColor color) { return qRgb(ColorRed(color), ColorGreen(color), ColorBlue(color)); }
+inline TColor FromQRgb(QRgb rgb) {
+  return MakeColor(static_cast<uint8_t>(qRed(rgb)), static_cast<uint8_t>(qGreen(rgb)),
+                   static_cast<uint8_t>(qBlue(rgb)));
+}
+
+// A canvas that paints into a QImage of format RGB32. Single pixels are written straight
+// into the image; lines, rectangles and ellipses go through one QPainter kept open for the
+// canvas's lifetime. Everything outside the image is clipped.
+class QImageCanvas : public TCanvas {
+ public:
+  explicit QImageCanvas(QImage& image);
+  ~QImageCanvas() override;
+  QImageCanvas(const QImageCanvas&) = delete;
+  QImageCanvas& operator=(const QImageCanvas&) = delete;
+
+  void SetPenColor(TColor color) override;
+  void SetPenStyle(TPenStyle style) override;
+  void SetBrushColor(TColor color) override;
+  void SetPixel(int32_t x, int32_t y, TColor color) override;
+  void MoveTo(int32_t x, int32_t y) override;
+  void LineTo(int32_t x, int32_t y) override;
+  void FillRect(const TRect& rect) override;
+  void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
+
+ private:
+  void ApplyPen();
+
+  QImage& m_image;
+  QPainter m_painter;
+  QColor m_penColor{Qt::black};
+  TPenStyle m_penStyle = TPenStyle::Solid;
+  QColor m_brushColor{Qt::white};
+  QPoint m_penPosition{0, 0};
+};
