@@ -1,0 +1,310 @@
+#include "core/fractal/Engine.h"
+
+#include <algorithm>
+#include <array>
+#include <cfenv>
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "core/fractal/FormulaStep.h"
+#include "core/fractal/TFractArray.h"
+#include "core/fractal/TFractProps.h"
+
+// Arithmetic faults. Overflow, division by zero and invalid operations set the sticky
+// floating-point exception flags, also inside the library's complex multiply and divide,
+// exp, sin and pow, and the signalling comparisons of the escape and cycle tests raise
+// "invalid" on a NaN. Each pixel is therefore first iterated without any test, and the flags
+// are tested once after it; almost every pixel comes out clean, and its result stands. A
+// pixel that raised a fault is iterated again with the flags tested after every step (the
+// step, its escape test and its cycle test), which finds the depth at which the fault
+// happened. Both passes run the same arithmetic in the same order. Clearing the flags is
+// slow, so it happens only once per column, after the column's mapping, and after a fault;
+// nothing between two tests but the iteration can raise one.
+
+namespace {
+
+using TComplex = std::complex<double>;
+
+// Everything one call takes from its record; the pixel loop reads nothing else.
+struct TSetup {
+  double maxDepth;
+  double outer2;     // R^2
+  double inner2;     // r^2
+  double logOuter2;  // ln R^2, for the fractional depth
+  double inverseN;   // 1 / N, for the fractional depth of formula 3
+  int32_t maxCycle;
+  int32_t n;
+  int32_t m;
+  bool fractional;
+  TFractMap map;
+  TComplex c;
+  TComplex d;
+  double left;
+  double right;
+  int32_t xResolution;
+  const double* rowsIm;  // imaginary part of every row's point
+  double* historyRe;     // past iterates, newest first
+  double* historyIm;
+};
+
+enum class TOutcome : uint8_t { Escaped, Cycle, Undecided, Fault };
+
+struct TOrbit {
+  TOutcome outcome;
+  double depth;
+  double modulus2;  // |z'|^2 of the escaping iterate
+  int32_t cycle;
+};
+
+// A volatile copy: the value must be computed before this point, which keeps the compiler
+// from moving the arithmetic that may raise a fault past the flag test that follows.
+template <class T>
+inline void Materialize(T value) {
+  volatile T sink = value;
+  (void)sink;
+}
+
+template <int Formula, bool Checked>
+TOrbit Iterate(const TSetup& s, TComplex z, TComplex c, TComplex d) {
+  // Locals, so that the stores into the history cannot make the compiler reload them.
+  double* const historyRe = s.historyRe;
+  double* const historyIm = s.historyIm;
+  const int32_t maxCycle = s.maxCycle;
+  const double maxDepth = s.maxDepth;
+  const double outer2 = s.outer2;
+  const double inner2 = s.inner2;
+  const int32_t n = s.n;
+  const int32_t m = s.m;
+  std::fill_n(historyRe, maxCycle, 1000.0);
+  std::fill_n(historyIm, maxCycle, 1000.0);
+  double depth = 1.0;
+  while (maxDepth > depth) {
+    const TComplex next = FormulaStepOf<Formula>(z, c, d, n, m);
+    const double nextRe = next.real();
+    const double nextIm = next.imag();
+    const double modulus2 = nextRe * nextRe + nextIm * nextIm;
+    const bool escaped = modulus2 > outer2;
+    int32_t cycle = 0;
+    if (!escaped) {
+      for (int32_t j = 0; j < maxCycle; ++j) {
+        const double dRe = historyRe[j] - nextRe;
+        const double dIm = historyIm[j] - nextIm;
+        if (dRe * dRe + dIm * dIm < inner2) {
+          cycle = j + 1;
+          break;
+        }
+      }
+    }
+    if constexpr (Checked) {
+      Materialize(escaped);
+      Materialize(cycle);
+      if (std::fetestexcept(kFloatFaults) != 0) return {TOutcome::Fault, depth, 0.0, 0};
+    }
+    if (escaped) return {TOutcome::Escaped, depth, modulus2, 0};
+    if (cycle != 0) return {TOutcome::Cycle, depth, 0.0, cycle};
+    for (int32_t j = maxCycle - 1; j > 0; --j) {
+      historyRe[j] = historyRe[j - 1];
+      historyIm[j] = historyIm[j - 1];
+    }
+    if (maxCycle > 0) {
+      historyRe[0] = nextRe;
+      historyIm[0] = nextIm;
+    }
+    z = next;
+    depth = depth + 1.0;
+  }
+  return {TOutcome::Undecided, depth, 0.0, 0};
+}
+
+// The depth to store, before the division by MaxDepth.
+template <int Formula>
+double FinalDepth(const TSetup& s, const TOrbit& orbit) {
+  double depth = orbit.depth;
+  switch (orbit.outcome) {
+    case TOutcome::Fault:
+      return depth;
+    case TOutcome::Cycle:
+      return -depth;
+    case TOutcome::Escaped:
+      if (s.fractional) {
+        const double logModulus2 = std::log(orbit.modulus2);
+        if constexpr (Formula == 0) {
+          depth = depth - logModulus2 / s.logOuter2;
+        } else if constexpr (Formula == 1) {
+          depth = depth - 0.5 * logModulus2 / s.logOuter2;
+        } else if constexpr (Formula == 2) {
+          depth = depth - (1.0 / 3.0) * logModulus2 / s.logOuter2;
+        } else if constexpr (Formula == 3) {
+          depth = depth - s.inverseN * logModulus2 / s.logOuter2;
+        }
+      }
+      if (depth < 0.0) depth = 0.0001;
+      break;
+    case TOutcome::Undecided:
+      break;
+  }
+  // An orbit that reached the depth limit is undecided, never MaxDepth / MaxDepth.
+  if (depth == s.maxDepth) depth = 0.0;
+  return depth;
+}
+
+uint64_t StepsOf(const TOrbit& orbit) {
+  const double steps = orbit.outcome == TOutcome::Undecided ? orbit.depth - 1.0 : orbit.depth;
+  return static_cast<uint64_t>(steps);
+}
+
+template <int Formula>
+void ComputeColumns(const TSetup& s, TFractArray& target, int32_t firstColumn, int32_t lastColumn,
+                    TColumnsDoneUpdate columnsDone, uint64_t& steps) {
+  float* const depths = target.Depths();
+  int32_t* const cycles = target.Cycles();
+  const int32_t height = target.Height();
+  uint64_t count = 0;
+  for (int32_t x = firstColumn; x < lastColumn; ++x) {
+    const double pointRe = MapPixel(s.left, s.right, x, s.xResolution);
+    std::feclearexcept(kFloatFaults);
+    for (int32_t y = 0; y < height; ++y) {
+      const TComplex point(pointRe, s.rowsIm[y]);
+      const TComplex c = s.map == MapC ? point : s.c;
+      const TComplex d = s.map == MapD ? point : s.d;
+      TOrbit orbit = Iterate<Formula, false>(s, point, c, d);
+      if (std::fetestexcept(kFloatFaults) != 0) {
+        std::feclearexcept(kFloatFaults);
+        orbit = Iterate<Formula, true>(s, point, c, d);
+        std::feclearexcept(kFloatFaults);
+      }
+      count += StepsOf(orbit);
+      const int64_t index = int64_t{x} * height + y;
+      depths[index] = static_cast<float>(FinalDepth<Formula>(s, orbit) / s.maxDepth);
+      cycles[index] = orbit.outcome == TOutcome::Cycle ? orbit.cycle : 0;
+    }
+    if (columnsDone == TColumnsDoneUpdate::EachColumn) target.SetColumnsDone(x + 1);
+  }
+  steps = count;
+}
+
+using TComputeColumns = void (*)(const TSetup&, TFractArray&, int32_t, int32_t, TColumnsDoneUpdate,
+                                 uint64_t&);
+
+template <size_t... Formula>
+constexpr std::array<TComputeColumns, kFormulaCount> MakeColumnsTable(
+    std::index_sequence<Formula...>) {
+  return {&ComputeColumns<static_cast<int>(Formula)>...};
+}
+
+constexpr std::array<TComputeColumns, kFormulaCount> kComputeColumns =
+    MakeColumnsTable(std::make_index_sequence<kFormulaCount>{});
+
+// Restores the caller's floating-point exception flags at the end of the scope.
+class TFlagsKeeper {
+ public:
+  TFlagsKeeper() { std::fegetexceptflag(&m_flags, FE_ALL_EXCEPT); }
+  ~TFlagsKeeper() { std::fesetexceptflag(&m_flags, FE_ALL_EXCEPT); }
+  TFlagsKeeper(const TFlagsKeeper&) = delete;
+  TFlagsKeeper& operator=(const TFlagsKeeper&) = delete;
+
+ private:
+  std::fexcept_t m_flags;
+};
+
+std::string GridText(int32_t width, int32_t height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
+
+std::unique_ptr<double[]> AllocateDoubles(int32_t size) {
+  if (size == 0) return nullptr;
+  return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<size_t>(size)]);
+}
+
+}  // namespace
+
+bool CheckComputable(const TFractProps& props, std::string& errorText) {
+  if (!TFractArray::GridSizeAllowed(props.XResolution.GetValue(), props.YResolution.GetValue(),
+                                    errorText)) {
+    return false;
+  }
+  if (props.MaxDepth.GetValue() < 1) {
+    errorText = "Max Depth must be at least 1.";
+    return false;
+  }
+  if (props.MaxCycle.GetValue() < 0 || props.MaxCycle.GetValue() > kMaxCycleLimit) {
+    errorText =
+        "Max Cycles to Detect must lie between 0 and " + std::to_string(kMaxCycleLimit) + ".";
+    return false;
+  }
+  if (props.Formula >= kFormulaCount) {
+    errorText = "The formula index " + std::to_string(props.Formula) + " is unknown.";
+    return false;
+  }
+  if (props.Map >= kMapCount) {
+    errorText = "The map " + std::to_string(props.Map) + " is unknown.";
+    return false;
+  }
+  return true;
+}
+
+bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstColumn,
+                  int32_t lastColumn, uint64_t& steps, std::string& errorText,
+                  TColumnsDoneUpdate columnsDone) {
+  const TFlagsKeeper flagsKeeper;
+  steps = 0;
+  if (!CheckComputable(props, errorText)) return false;
+  const int32_t width = props.XResolution.GetValue();
+  const int32_t height = props.YResolution.GetValue();
+  if (target.Width() != width || target.Height() != height) {
+    errorText = "The results of " + GridText(target.Width(), target.Height()) +
+                " pixels do not fit the grid of " + GridText(width, height) + " pixels.";
+    return false;
+  }
+  if (firstColumn < 0 || firstColumn > lastColumn || lastColumn > width) {
+    errorText = "The columns " + std::to_string(firstColumn) + " to " + std::to_string(lastColumn) +
+                " do not lie within the " + std::to_string(width) + " columns of the grid.";
+    return false;
+  }
+
+  // The call works from its own copy of every parameter; the record may change afterwards.
+  const int32_t maxCycle = props.MaxCycle.GetValue();
+  const std::unique_ptr<double[]> historyRe = AllocateDoubles(maxCycle);
+  const std::unique_ptr<double[]> historyIm = AllocateDoubles(maxCycle);
+  if (maxCycle > 0 && (historyRe == nullptr || historyIm == nullptr)) {
+    errorText =
+        "Not enough memory to look for cycles of up to " + std::to_string(maxCycle) + " steps.";
+    return false;
+  }
+  const std::unique_ptr<double[]> rowsIm = AllocateDoubles(height);
+  if (rowsIm == nullptr) {
+    errorText =
+        "Not enough memory for the rows of a grid of " + GridText(width, height) + " pixels.";
+    return false;
+  }
+  for (int32_t y = 0; y < height; ++y) {
+    rowsIm[y] = MapPixel(props.Top.GetValue(), props.Bottom.GetValue(), y, height);
+  }
+  const double outer = props.OuterCircle.GetValue();
+  const double inner = props.InnerDist.GetValue();
+  TSetup setup{};
+  setup.maxDepth = static_cast<double>(props.MaxDepth.GetValue());
+  setup.outer2 = outer * outer;
+  setup.inner2 = inner * inner;
+  setup.logOuter2 = std::log(setup.outer2);
+  setup.inverseN = 1.0 / static_cast<double>(props.N.GetValue());
+  setup.maxCycle = maxCycle;
+  setup.n = props.N.GetValue();
+  setup.m = props.M.GetValue();
+  setup.fractional = props.Cont == 0;
+  setup.map = props.Map;
+  setup.c = TComplex(props.CR.GetValue(), props.CI.GetValue());
+  setup.d = TComplex(props.DR.GetValue(), props.DI.GetValue());
+  setup.left = props.Left.GetValue();
+  setup.right = props.Right.GetValue();
+  setup.xResolution = width;
+  setup.rowsIm = rowsIm.get();
+  setup.historyRe = historyRe.get();
+  setup.historyIm = historyIm.get();
+
+  kComputeColumns[props.Formula](setup, target, firstColumn, lastColumn, columnsDone, steps);
+  return true;
+}

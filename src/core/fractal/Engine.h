@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TFractArray;
+class TFractProps;
+
+// The longest cycle looked for: each computation keeps two history buffers of MaxCycle doubles.
+inline constexpr int32_t kMaxCycleLimit = 1000000;
+
+// Whether ComputeStrip moves the target's ColumnsDone on after each column. A single worker
+// going from left to right lets it; threads sharing one target leave it to whoever hands out
+// the strips, since only that one knows which columns are complete.
+enum class TColumnsDoneUpdate { EachColumn, Never };
+
+// Whether the engine can compute props: an allowed grid size, MaxDepth at least 1, MaxCycle
+// within 0..kMaxCycleLimit, a known Formula and Map. If not, sets errorText.
+bool CheckComputable(const TFractProps& props, std::string& errorText);
+
+// Computes the columns [firstColumn, lastColumn) of the grid of props, every row, into target,
+// which must have been made for that grid (Width = XResolution, Height = YResolution). steps
+// receives the number of FormulaStep evaluations. A record that CheckComputable refuses, a
+// target of another size, a column range outside the grid or missing memory for the cycle
+// history make it return false with errorText and write nothing. The caller's floating-point
+// exception flags are left as they were.
+bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstColumn,
+                  int32_t lastColumn, uint64_t& steps, std::string& errorText,
+                  TColumnsDoneUpdate columnsDone = TColumnsDoneUpdate::EachColumn);
