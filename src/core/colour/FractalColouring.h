@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/canvas/TCanvas.h"
+#include "core/values/TColor.h"
+
+class TFractArray;
+struct TVoldViewProps;
+
+// The colour of one cell from its depth value d and cycle length, by the settings: d = 0
+// is MaxDepthColor, d > 0 an outside point, d < 0 an inside point whose cycle length picks
+// the inside mix colours. maxCycle is the MaxCycle the cells were computed with.
+TColor CellColor(float depth, int32_t cycle, const TVoldViewProps& settings, int32_t maxCycle);
+
+// Paints the part update of the client rectangle client from the results: the grid is
+// stretched over the client rectangle, each cell drawn as one pixel, line or rectangle, and
+// only the columns below ColumnsDone are painted. Nothing is painted for an empty update,
+// missing results or a client area narrower than 2 pixels.
+void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
+                      const TFractArray* results, const TVoldViewProps& settings,
+                      int32_t maxCycle);

@@ -1,0 +1,123 @@
+#include "core/colour/FractalColouring.h"
+
+#include <gtest/gtest.h>
+
+#include "core/colour/TVoldViewProps.h"
+#include "core/fractal/TFractArray.h"
+#include "tests/support/RecordingCanvas.h"
+
+namespace {
+
+TVoldViewProps MixSettings(TSensitivity sensitivity, double strength) {
+  TVoldViewProps s;
+  s.SensOutside = sensitivity;
+  s.StrengthOutside.SetValue(strength);
+  s.BackgroundColorOutside.SetValue(0x000000);
+  s.ForegroundColorOutside.SetValue(0x0000FF);
+  return s;
+}
+
+// A finished grid whose every cell escaped at depth fraction 0.5.
+std::unique_ptr<TFractArray> Finished(int32_t w, int32_t h) {
+  auto a = std::make_unique<TFractArray>(w, h);
+  for (int32_t x = 0; x < w; ++x)
+    for (int32_t y = 0; y < h; ++y) a->SetDepth(x, y, 0.5f);
+  a->SetColumnsDone(w);
+  return a;
+}
+
+}  // namespace
+
+TEST(CellColorTest, MaxDepthOutsideMixAndClamp) {
+  TVoldViewProps defaults;
+  defaults.MaxDepthColor.SetValue(0x123456);
+  EXPECT_EQ(CellColor(0.0f, 0, defaults, 3), 0x123456u);
+  EXPECT_EQ(CellColor(0.0f, 7, defaults, 3), 0x123456u);
+
+  EXPECT_EQ(CellColor(0.5f, 0, MixSettings(SensNormal, 1.0), 3), 0x00007Fu);
+  EXPECT_EQ(CellColor(0.25f, 0, MixSettings(SensLow, 1.0), 3), 0x00000Fu);  // 255 * 0.0625
+  // The defaults (square root, strength 2.5) reach the foreground from d = 0.16 on.
+  for (float d : {0.17f, 0.5f, 1.0f}) EXPECT_EQ(CellColor(d, 0, defaults, 3), 0xFF8000u) << d;
+  EXPECT_NE(CellColor(0.1f, 0, defaults, 3), 0xFF8000u);
+}
+
+TEST(CellColorTest, InsideMixColoursComeFromTheCyclePosition) {
+  TVoldViewProps s;
+  s.SensInside = SensNormal;
+  s.StrengthInside.SetValue(100.0);  // t = 1: the foreground alone shows
+  s.UsePalForegroundInside = true;
+  s.PalForegroundInside = TColorPalette1DItem(0x000000, 0xFFFFFF);
+  EXPECT_EQ(CellColor(-0.5f, 2, s, 3), 0x7F7F7Fu);  // cyclePos 0.5
+  EXPECT_EQ(CellColor(-0.5f, 1, s, 3), 0x000000u);  // cyclePos 0
+  EXPECT_EQ(CellColor(-0.5f, 3, s, 3), 0xFFFFFFu);  // cyclePos 1
+  EXPECT_EQ(CellColor(-0.5f, 1, s, 1), 0x000000u);  // MaxCycle 1 divides by 1
+  s.UsePalForegroundInside = false;
+  s.ColorForegroundInside.SetValue(0x00FF00);
+  EXPECT_EQ(CellColor(-0.5f, 1, s, 3), 0x00FF00u);
+}
+
+TEST(CellColorTest, PalettesTakeTheWeightAsPosition) {
+  TVoldViewProps s = MixSettings(SensNormal, 1.0);
+  s.UsePalOutside = true;
+  s.PalOutside = TColorPalette1DItem(0x000000, 0xFFFFFF);
+  EXPECT_EQ(CellColor(0.5f, 0, s, 3), 0x7F7F7Fu);
+  s.UsePalDepthInside = true;
+  s.SensInside = SensNormal;
+  s.StrengthInside.SetValue(1.0);
+  s.PalDepthInside = TColorPalette1DItem(0x000000, 0xFFFFFF);
+  // With the depth palette the cycle position is neither used nor checked.
+  EXPECT_EQ(CellColor(-1.0f, 0, s, 3), 0xFFFFFFu);
+}
+
+TEST(PaintFractalRectTest, AGridTwiceAsCoarseAsTheWindowPaintsBlocks) {
+  auto results = Finished(250, 250);
+  TRecordingCanvas canvas;
+  const TVoldViewProps s = MixSettings(SensNormal, 1.0);
+  PaintFractalRect(canvas, {0, 0, 500, 500}, {0, 0, 500, 500}, results.get(), s, 3);
+  const auto& ops = canvas.Operations();
+  ASSERT_EQ(ops.size(), 250u * 250u);
+  EXPECT_EQ(ops.front(), "fill 0,0-2,2 00007F");
+  EXPECT_EQ(ops[1], "fill 0,2-2,4 00007F");
+  EXPECT_EQ(ops.back(), "fill 498,498-500,500 00007F");
+
+  canvas.Clear();
+  PaintFractalRect(canvas, {0, 0, 250, 250}, {0, 0, 250, 250}, results.get(), s, 3);
+  ASSERT_EQ(canvas.Operations().size(), 250u * 250u);
+  EXPECT_EQ(canvas.Operations()[1], "pixel 0,1 00007F");
+  EXPECT_EQ(canvas.OperationsStartingWith("pixel").size(), 250u * 250u);
+}
+
+TEST(PaintFractalRectTest, PartialRectanglesPaintOnlyTheirPart) {
+  auto results = Finished(10, 10);
+  TRecordingCanvas canvas;
+  const TVoldViewProps s = MixSettings(SensNormal, 1.0);
+  // Cells are 10 x 10 pixels; the update covers a 3 x 1 strip inside cell (1, 2).
+  PaintFractalRect(canvas, {12, 25, 15, 26}, {0, 0, 100, 100}, results.get(), s, 3);
+  EXPECT_EQ(canvas.Operations(), std::vector<std::string>{"line 12,25-15,25 00007F solid"});
+  canvas.Clear();
+  PaintFractalRect(canvas, {12, 25, 13, 29}, {0, 0, 100, 100}, results.get(), s, 3);
+  EXPECT_EQ(canvas.Operations(), std::vector<std::string>{"line 12,25-12,29 00007F solid"});
+  canvas.Clear();
+  PaintFractalRect(canvas, {12, 25, 13, 26}, {0, 0, 100, 100}, results.get(), s, 3);
+  EXPECT_EQ(canvas.Operations(), std::vector<std::string>{"pixel 12,25 00007F"});
+  // An update at the right and bottom edge reaches one cell past the grid: clamped, clipped.
+  canvas.Clear();
+  PaintFractalRect(canvas, {95, 95, 100, 100}, {0, 0, 100, 100}, results.get(), s, 3);
+  EXPECT_EQ(canvas.Operations(), std::vector<std::string>{"fill 95,95-100,100 00007F"});
+}
+
+TEST(PaintFractalRectTest, OnlyComputedColumnsAreAndNothingElseIsPainted) {
+  auto results = Finished(10, 10);
+  results->SetColumnsDone(4);
+  TRecordingCanvas canvas;
+  const TVoldViewProps s = MixSettings(SensNormal, 1.0);
+  PaintFractalRect(canvas, {0, 0, 10, 10}, {0, 0, 10, 10}, results.get(), s, 3);
+  EXPECT_EQ(canvas.Operations().size(), 40u);
+  EXPECT_EQ(canvas.Operations().back(), "pixel 3,9 00007F");
+
+  canvas.Clear();
+  PaintFractalRect(canvas, {0, 0, 0, 10}, {0, 0, 10, 10}, results.get(), s, 3);
+  PaintFractalRect(canvas, {0, 0, 10, 10}, {0, 0, 1, 10}, results.get(), s, 3);
+  PaintFractalRect(canvas, {0, 0, 10, 10}, {0, 0, 10, 10}, nullptr, s, 3);
+  EXPECT_TRUE(canvas.Operations().empty());
+}
