@@ -141,7 +141,9 @@ double FinalDepth(const TSetup& s, const TOrbit& orbit) {
           depth = depth - s.inverseN * logModulus2 / s.logOuter2;
         }
       }
-      if (depth < 0.0) depth = 0.0001;
+      // An escaped point never reads as undecided: a fraction that cancels the depth
+      // exactly takes the floor too.
+      if (depth <= 0.0) depth = 0.0001;
       break;
     case TOutcome::Undecided:
       break;

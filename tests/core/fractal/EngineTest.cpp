@@ -144,9 +144,9 @@ TEST(EngineTest, Formula7StandsStillOnTheRealAxis) {
 TEST(EngineTest, EscapesAndTheFractionFloor) {
   // z1 = 10^6: the fraction 1 - 2 is below 0 and becomes 0.0001.
   EXPECT_EQ(Compute(SquareOf(1000.0))->GetDepth(0, 0), static_cast<float>(0.0001 / 200));
-  // 2, 4, 16 with R = 4: the fraction 2 - ln 256 / ln 16 is exactly 0 and stays 0, which
-  // stores an escaped point as undecided.
-  EXPECT_EQ(Compute(SquareOf(2.0, 4.0))->GetDepth(0, 0), 0.0f);
+  // 2, 4, 16 with R = 4: the fraction 2 - ln 256 / ln 16 is exactly 0; the point escaped,
+  // so it takes the floor rather than reading as undecided.
+  EXPECT_EQ(Compute(SquareOf(2.0, 4.0))->GetDepth(0, 0), static_cast<float>(0.0001 / 200));
   // The history starts as 1000 + 1000i: with R = 2000, z1 = c = 1000 + 1000i matches it.
   TFractProps props = RealAxis(0.0, 1.0, 1, MapZ);
   props.Formula = 10;
