@@ -1,0 +1,129 @@
+#include "core/fractal/StripScheduler.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "core/fractal/Engine.h"
+#include "core/fractal/TFractArray.h"
+#include "core/fractal/TFractProps.h"
+
+namespace {
+
+bool Stop(const TStripCallbacks& callbacks) {
+  return callbacks.stopRequested && callbacks.stopRequested();
+}
+
+void Progress(const TStripCallbacks& callbacks) {
+  if (callbacks.progress) callbacks.progress();
+}
+
+bool ComputeAlone(const TFractProps& props, TFractArray& target, const TStripCallbacks& callbacks,
+                  uint64_t& steps, std::string& errorText) {
+  const int32_t width = props.XResolution.GetValue();
+  for (int32_t c = 0; c < width && !Stop(callbacks); c += kStripWidth) {
+    uint64_t stripSteps = 0;
+    if (!ComputeStrip(props, target, c, std::min(c + kStripWidth, width), stripSteps, errorText)) {
+      return false;
+    }
+    steps += stripSteps;
+    Progress(callbacks);
+  }
+  return true;
+}
+
+// The state the threads of one computation share. Strips are taken in order from next;
+// finished ones are marked in done, and the finished prefix is published as ColumnsDone.
+struct TShared {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<char> done;
+  int32_t prefix = 0;  // strips 0 .. prefix-1 are finished
+  int32_t running = 0;
+  bool failed = false;
+  std::string errorText;
+  std::atomic<int32_t> next{0};
+  std::atomic<bool> stop{false};
+  std::atomic<uint64_t> steps{0};
+};
+
+}  // namespace
+
+int32_t DefaultComputeThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int32_t>(std::min(cores, 256u));
+}
+
+bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t threads,
+                     const TStripCallbacks& callbacks, uint64_t& steps, std::string& errorText) {
+  steps = 0;
+  if (!CheckComputable(props, errorText)) return false;
+  if (threads <= 0) threads = DefaultComputeThreads();
+  const int32_t width = props.XResolution.GetValue();
+  const int32_t strips = (width + kStripWidth - 1) / kStripWidth;
+  threads = std::min(threads, strips);
+  if (threads <= 1) return ComputeAlone(props, target, callbacks, steps, errorText);
+
+  TShared shared;
+  shared.done.assign(static_cast<size_t>(strips), 0);
+  shared.running = threads;
+  auto work = [&] {
+    for (;;) {
+      // The stop request is read by each thread before it takes a strip, so no thread
+      // starts more than one strip after it.
+      if (shared.stop.load(std::memory_order_acquire) || Stop(callbacks)) break;
+      const int32_t strip = shared.next.fetch_add(1, std::memory_order_relaxed);
+      if (strip >= strips) break;
+      const int32_t first = strip * kStripWidth;
+      uint64_t stripSteps = 0;
+      std::string stripError;
+      const bool ok = ComputeStrip(props, target, first, std::min(first + kStripWidth, width),
+                                   stripSteps, stripError, TColumnsDoneUpdate::Never);
+      shared.steps.fetch_add(stripSteps, std::memory_order_relaxed);
+      std::lock_guard<std::mutex> lock(shared.mutex);
+      if (!ok) {
+        shared.failed = true;
+        shared.errorText = stripError;
+        shared.stop.store(true, std::memory_order_release);
+        break;
+      }
+      shared.done[static_cast<size_t>(strip)] = 1;
+      while (shared.prefix < strips && shared.done[static_cast<size_t>(shared.prefix)]) ++shared.prefix;
+      shared.changed.notify_all();
+    }
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    --shared.running;
+    shared.changed.notify_all();
+  };
+
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<size_t>(threads));
+  for (int32_t i = 0; i < threads; ++i) pool.emplace_back(work);
+
+  // The calling thread publishes the finished prefix and reports progress.
+  int32_t shown = 0;
+  std::unique_lock<std::mutex> lock(shared.mutex);
+  for (;;) {
+    shared.changed.wait(lock, [&] { return shared.prefix > shown || shared.running == 0; });
+    if (shared.prefix > shown) {
+      shown = shared.prefix;
+      target.SetColumnsDone(std::min(shown * kStripWidth, width));
+      lock.unlock();
+      Progress(callbacks);
+      lock.lock();
+      continue;
+    }
+    break;  // every thread has ended and everything finished is published
+  }
+  lock.unlock();
+  for (std::thread& t : pool) t.join();
+  steps = shared.steps.load();
+  if (shared.failed) {
+    errorText = shared.errorText;
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TFractArray;
+class TFractProps;
+
+// Columns per strip: the unit of work, of progress and of stopping.
+inline constexpr int32_t kStripWidth = 4;
+
+// The number of threads a computation uses when asked for 0: every core.
+int32_t DefaultComputeThreads();
+
+// How a whole computation reports back to whoever runs it.
+struct TStripCallbacks {
+  // Asked before each strip is started, from any of the computing threads; true ends the
+  // work after the strips under way.
+  std::function<bool()> stopRequested;
+  // Called on the calling thread after ColumnsDone has advanced.
+  std::function<void()> progress;
+};
+
+// Computes the grid of props into target strip by strip from the left. With one thread the
+// calling thread computes every strip itself and calls progress after each; with more, the
+// strips are shared out to that many threads while the calling thread waits, and ColumnsDone
+// only ever advances over the finished columns next to it, so the picture still grows from
+// the left. A stop request ends the work after at most one strip per thread. steps receives
+// the number of formula steps. False with errorText when the record cannot be computed.
+bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t threads,
+                     const TStripCallbacks& callbacks, uint64_t& steps, std::string& errorText);
