@@ -1,0 +1,369 @@
+#include "cli/CliCommands.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "cli/CliRender.h"
+#include "core/colour/TColorPalette1DItem.h"
+#include "core/colour/TVoldViewProps.h"
+#include "core/documents/FractalFile.h"
+#include "core/files/FileNames.h"
+#include "core/files/SafeFile.h"
+#include "core/fractal/Engine.h"
+#include "core/fractal/StripScheduler.h"
+#include "core/fractal/TFractArray.h"
+#include "core/fractal/TFractProps.h"
+#include "core/report/ErrorReporter.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// Messages go to standard error exactly as the application shows them, without their title.
+class TCliSink : public TMessageSink {
+ public:
+  void ShowMessage(const std::string& text, const std::string&, TMessageIcon) override {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+  }
+};
+
+int UsageError(const std::string& problem) {
+  std::fprintf(stderr, "velmora-cli: %s\n\n%s", problem.c_str(), CliUsage().c_str());
+  return kExitUsage;
+}
+
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return kExitFailure;
+}
+
+enum class TFileKind { Fractal, Palette, Unknown };
+
+// The kind of a file by the extension of its file-name part, in any case.
+TFileKind KindOf(const std::string& path, std::string& extension) {
+  std::string folder, file = path, unused, name;
+  PathOfPathFile(path, folder, file, unused);
+  if (file.find('.') == std::string::npos) {
+    extension.clear();
+    return TFileKind::Unknown;
+  }
+  NameOfFile(file, name, extension, unused);
+  std::string lower = extension;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (lower == "vlf") return TFileKind::Fractal;
+  if (lower == "cp1") return TFileKind::Palette;
+  return TFileKind::Unknown;
+}
+
+// Options after the positional arguments.
+struct TOptions {
+  std::vector<std::string> positional;
+  std::optional<int32_t> threads;
+  std::optional<int32_t> repeat;
+  std::optional<int32_t> cont;
+  std::optional<std::pair<int32_t, int32_t>> size;
+  bool scalar = false;
+};
+
+bool ParseCount(const std::string& text, int32_t low, int32_t high, int32_t& value) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  value = std::stoi(text);
+  return value >= low && value <= high;
+}
+
+// Parses args[first..] into options; false with problem set on a usage error.
+bool ParseOptions(const std::vector<std::string>& args, size_t first,
+                  const std::vector<std::string>& allowed, TOptions& options,
+                  std::string& problem) {
+  auto isAllowed = [&](const std::string& name) {
+    return std::find(allowed.begin(), allowed.end(), name) != allowed.end();
+  };
+  for (size_t i = first; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      options.positional.push_back(a);
+      continue;
+    }
+    if (!isAllowed(a)) {
+      problem = "unknown option " + a;
+      return false;
+    }
+    if (a == "--scalar") {
+      options.scalar = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      problem = a + " needs a value";
+      return false;
+    }
+    const std::string& v = args[++i];
+    int32_t n = 0;
+    if (a == "--threads") {
+      if (!ParseCount(v, 1, 256, n)) {
+        problem = "--threads takes a number from 1 to 256";
+        return false;
+      }
+      options.threads = n;
+    } else if (a == "--repeat") {
+      if (!ParseCount(v, 1, 1000, n)) {
+        problem = "--repeat takes a number from 1 to 1000";
+        return false;
+      }
+      options.repeat = n;
+    } else if (a == "--cont") {
+      if (v != "0" && v != "1") {
+        problem = "--cont takes 0 or 1";
+        return false;
+      }
+      options.cont = v == "1" ? 1 : 0;
+    } else if (a == "--size") {
+      const auto x = v.find('x');
+      int32_t w = 0, h = 0;
+      if (x == std::string::npos || !ParseCount(v.substr(0, x), 1, 16384, w) ||
+          !ParseCount(v.substr(x + 1), 1, 16384, h)) {
+        problem = "--size takes WIDTHxHEIGHT, each from 1 to 16384";
+        return false;
+      }
+      options.size = std::make_pair(w, h);
+    }
+  }
+  return true;
+}
+
+// Loads a fractal file as the application does; on failure prints its message.
+bool LoadFractal(const std::string& path, TVoldViewProps& settings, TFractProps& props) {
+  std::string message;
+  const TXMLReadStatus status = LoadFractalFile(path, settings, props, message);
+  if (status == TXMLReadStatus::Ok) return true;
+  ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
+  return false;
+}
+
+bool LoadPalette(const std::string& path, TColorPalette1DItem& palette) {
+  std::string message;
+  const TXMLReadStatus status = palette.LoadFromFile(path, message);
+  if (status == TXMLReadStatus::Ok) return true;
+  ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
+  return false;
+}
+
+int NewCommand(const TOptions& o) {
+  if (o.positional.size() != 1) return UsageError("new takes one file name");
+  return SaveFractalFile(o.positional[0], TVoldViewProps(), TFractProps()) ? kExitOk : kExitFailure;
+}
+
+int ResaveCommand(const TOptions& o) {
+  if (o.positional.size() != 2) return UsageError("resave takes an input and an output file name");
+  std::string extension;
+  switch (KindOf(o.positional[0], extension)) {
+    case TFileKind::Fractal: {
+      TVoldViewProps settings;
+      TFractProps props;
+      if (!LoadFractal(o.positional[0], settings, props)) return kExitFailure;
+      return SaveFractalFile(o.positional[1], settings, props) ? kExitOk : kExitFailure;
+    }
+    case TFileKind::Palette: {
+      TColorPalette1DItem palette(0x000000, 0xFFFFFF);
+      if (!LoadPalette(o.positional[0], palette)) return kExitFailure;
+      return palette.SaveToFile(o.positional[1]) ? kExitOk : kExitFailure;
+    }
+    case TFileKind::Unknown:
+      break;
+  }
+  return UsageError("cannot tell the kind of \"" + o.positional[0] + "\": use a .vlf or .cp1 file");
+}
+
+int CheckCommand(const TOptions& o) {
+  if (o.positional.size() != 1) return UsageError("check takes one file name");
+  std::string extension;
+  bool ok = false;
+  switch (KindOf(o.positional[0], extension)) {
+    case TFileKind::Fractal: {
+      TVoldViewProps settings;
+      TFractProps props;
+      ok = LoadFractal(o.positional[0], settings, props);
+      break;
+    }
+    case TFileKind::Palette: {
+      TColorPalette1DItem palette(0x000000, 0xFFFFFF);
+      ok = LoadPalette(o.positional[0], palette);
+      break;
+    }
+    case TFileKind::Unknown:
+      return UsageError("cannot tell the kind of \"" + o.positional[0] +
+                        "\": use a .vlf or .cp1 file");
+  }
+  if (!ok) return kExitFailure;
+  std::printf("OK\n");
+  return kExitOk;
+}
+
+// A loaded fractal with its results computed.
+struct TComputed {
+  TVoldViewProps settings;
+  TFractProps props;
+  std::unique_ptr<TFractArray> results;
+  uint64_t steps = 0;
+  double seconds = 0;
+};
+
+// Loads path and checks that it can be computed; on failure prints why.
+bool Prepare(const std::string& path, const TOptions& o, TComputed& c) {
+  if (!LoadFractal(path, c.settings, c.props)) return false;
+  // Fractal files do not store the colour continuity.
+  c.props.Cont = static_cast<uint8_t>(o.cont.value_or(0));
+  std::string error;
+  if (!CheckComputable(c.props, error)) {
+    Failure("Cannot compute \"" + path + "\": " + error);
+    return false;
+  }
+  return true;
+}
+
+bool Compute(const std::string& path, const TOptions& o, TComputed& c) {
+  std::string error;
+  c.results = TFractArray::Create(c.props.XResolution.GetValue(), c.props.YResolution.GetValue(), error);
+  if (c.results == nullptr) {
+    Failure("Cannot compute \"" + path + "\": " + error);
+    return false;
+  }
+  const int32_t threads = o.scalar ? 1 : o.threads.value_or(0);
+  const auto start = std::chrono::steady_clock::now();
+  const bool ok = ComputeInStrips(c.props, *c.results, threads, {}, c.steps, error);
+  c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (!ok) Failure("Cannot compute \"" + path + "\": " + error);
+  return ok;
+}
+
+void AppendLittleEndian(std::string& out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFFu);
+}
+
+int RawCommand(const TOptions& o) {
+  if (o.positional.size() != 2) return UsageError("raw takes a fractal file and an output file");
+  TComputed c;
+  if (!Prepare(o.positional[0], o, c) || !Compute(o.positional[0], o, c)) return kExitFailure;
+  const TFractArray& r = *c.results;
+  const size_t cells = static_cast<size_t>(r.Width()) * static_cast<size_t>(r.Height());
+  std::string out;
+  out.reserve(20 + cells * 8);
+  out += "VELMRAW1";
+  AppendLittleEndian(out, static_cast<uint32_t>(r.Width()));
+  AppendLittleEndian(out, static_cast<uint32_t>(r.Height()));
+  AppendLittleEndian(out, static_cast<uint32_t>(r.ColumnsDone()));
+  for (size_t i = 0; i < cells; ++i) {
+    uint32_t bits;
+    std::memcpy(&bits, &r.Depths()[i], sizeof bits);
+    AppendLittleEndian(out, bits);
+  }
+  for (size_t i = 0; i < cells; ++i) AppendLittleEndian(out, static_cast<uint32_t>(r.Cycles()[i]));
+  std::string error;
+  if (!WriteFileReplacing(o.positional[1], out, error)) {
+    return Failure("Cannot write \"" + o.positional[1] + "\": " + error);
+  }
+  return kExitOk;
+}
+
+int BenchCommand(const TOptions& o) {
+  if (o.positional.size() != 1) return UsageError("bench takes one fractal file");
+  TComputed c;
+  if (!Prepare(o.positional[0], o, c)) return kExitFailure;
+  const int32_t repeat = o.repeat.value_or(3);
+  const int32_t threads = o.scalar ? 1 : (o.threads ? *o.threads : DefaultComputeThreads());
+  std::printf("%s: %d x %d pixels, formula %d, max depth %d, %d thread%s%s\n",
+              o.positional[0].c_str(), c.props.XResolution.GetValue(), c.props.YResolution.GetValue(),
+              c.props.Formula, c.props.MaxDepth.GetValue(), threads, threads == 1 ? "" : "s",
+              o.scalar ? ", scalar" : "");
+  std::vector<double> seconds;
+  uint64_t steps = 0;
+  for (int32_t i = 0; i < repeat; ++i) {
+    if (!Compute(o.positional[0], o, c)) return kExitFailure;
+    seconds.push_back(c.seconds);
+    steps = c.steps;
+    std::printf("run %d: %.4f s\n", i + 1, c.seconds);
+  }
+  std::sort(seconds.begin(), seconds.end());
+  const double median = seconds.size() % 2 == 1
+                            ? seconds[seconds.size() / 2]
+                            : (seconds[seconds.size() / 2 - 1] + seconds[seconds.size() / 2]) / 2;
+  const double pixels = static_cast<double>(c.props.XResolution.GetValue()) *
+                        static_cast<double>(c.props.YResolution.GetValue());
+  std::printf("median: %.4f s, %.2f Mpixel/s, %llu FormulaStep evaluations, %.3f G iterations/s\n",
+              median, pixels / median / 1e6, static_cast<unsigned long long>(steps),
+              static_cast<double>(steps) / median / 1e9);
+  return kExitOk;
+}
+
+int RenderCommand(const TOptions& o) {
+  if (o.positional.size() != 2) return UsageError("render takes a fractal file and a PNG file");
+  TComputed c;
+  if (!Prepare(o.positional[0], o, c) || !Compute(o.positional[0], o, c)) return kExitFailure;
+  const int32_t width = o.size ? o.size->first : c.props.XResolution.GetValue();
+  const int32_t height = o.size ? o.size->second : c.props.YResolution.GetValue();
+  std::string error;
+  if (!RenderPng(*c.results, c.settings, c.props, width, height, o.positional[1], error)) {
+    return Failure(error);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+std::string CliUsage() {
+  return "usage: velmora-cli COMMAND ...\n"
+         "\n"
+         "  new OUT.vlf                 write the fractal file of a new window\n"
+         "  resave IN OUT               read a .vlf or .cp1 file and write it again\n"
+         "  check FILE                  load a .vlf or .cp1 file; print OK or the error\n"
+         "  raw FILE.vlf OUT.raw        compute and write the results (depths and cycles)\n"
+         "      [--threads N] [--cont 0|1]\n"
+         "  bench FILE.vlf              compute K times and report the speed\n"
+         "      [--threads N] [--repeat K] [--cont 0|1] [--scalar]\n"
+         "  render FILE.vlf OUT.png     compute and paint the picture as a PNG file\n"
+         "      [--size WxH] [--threads N] [--cont 0|1]\n"
+         "\n"
+         "--threads defaults to every core; --scalar computes on one thread.\n"
+         "--cont 0 gives fractional escape depths (the default), 1 whole depths.\n"
+         "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+}
+
+int RunCli(const std::vector<std::string>& args) {
+  ErrorReporter.SetSink(std::make_unique<TCliSink>());
+  if (args.empty()) return UsageError("no command given");
+  const std::string& command = args[0];
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::printf("%s", CliUsage().c_str());
+    return kExitOk;
+  }
+  struct TCommand {
+    const char* name;
+    std::vector<std::string> options;
+    int (*run)(const TOptions&);
+  };
+  const TCommand commands[] = {
+      {"new", {}, NewCommand},
+      {"resave", {}, ResaveCommand},
+      {"check", {}, CheckCommand},
+      {"raw", {"--threads", "--cont", "--scalar"}, RawCommand},
+      {"bench", {"--threads", "--repeat", "--cont", "--scalar"}, BenchCommand},
+      {"render", {"--size", "--threads", "--cont"}, RenderCommand},
+  };
+  for (const TCommand& c : commands) {
+    if (command != c.name) continue;
+    TOptions options;
+    std::string problem;
+    if (!ParseOptions(args, 1, c.options, options, problem)) return UsageError(problem);
+    return c.run(options);
+  }
+  return UsageError("unknown command \"" + command + "\"");
+}

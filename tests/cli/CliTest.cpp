@@ -1,0 +1,132 @@
+// Runs velmora-cli as a user would and checks its output, files and exit codes.
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "tests/cli/CliRunner.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+uint32_t Le32(const std::string& bytes, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
+
+float DepthAt(const std::string& raw, uint32_t height, uint32_t x, uint32_t y) {
+  const uint32_t bits = Le32(raw, 20 + 4 * (static_cast<size_t>(x) * height + y));
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+}  // namespace
+
+TEST(CliTest, NewCheckAndResave) {
+  TTempDir dir;
+  TRun run = Cli("new a.vlf", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("a.vlf")), ReadFileBytes(VELMORA_TEST_DATA "/default.vlf"));
+  run = Cli("check a.vlf", dir);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "OK\n");
+  run = Cli("resave a.vlf b.vlf", dir);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("b.vlf")), ReadFileBytes(dir.File("a.vlf")));
+
+  WriteFileBytes(dir.File("p.CP1"), ReadFileBytes(VELMORA_TEST_DATA "/palette.cp1"));
+  run = Cli("check p.CP1", dir);
+  EXPECT_EQ(run.out, "OK\n") << run.err;
+  run = Cli("resave p.CP1 q.cp1", dir);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("q.cp1")), ReadFileBytes(dir.File("p.CP1")));
+}
+
+TEST(CliTest, CheckPrintsTheApplicationsMessage) {
+  TTempDir dir;
+  TRun run = Cli("check missing.vlf", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "Cannot read the file: \"missing.vlf\", the file does not exist or cannot be opened.\n");
+  EXPECT_EQ(run.out, "");
+
+  std::string bytes = ReadFileBytes(VELMORA_TEST_DATA "/default.vlf");
+  bytes.replace(bytes.find("<MaxDepth>200<"), 14, "<MaxDepth>0<");
+  WriteFileBytes(dir.File("bad.vlf"), bytes);
+  run = Cli("check bad.vlf", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err,
+            "Cannot read the file: \"bad.vlf\", In MaxDepth: Value must be positive and more than 0. "
+            "At line 52, column 15.\n");
+
+  // A soft assertion is shown and does not change the outcome.
+  bytes = ReadFileBytes(VELMORA_TEST_DATA "/default.vlf");
+  bytes.replace(bytes.find("<Version>1.0<"), 13, "<Version>9.9<");
+  WriteFileBytes(dir.File("v.vlf"), bytes);
+  run = Cli("check v.vlf", dir);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "OK\n");
+  EXPECT_NE(run.err.find(": Condition \"version == \"1.0\"\"failed!\n"), std::string::npos) << run.err;
+}
+
+TEST(CliTest, RawWritesTheResultStore) {
+  TTempDir dir;
+  ASSERT_EQ(Cli("new a.vlf", dir).exitCode, 0);
+  TRun run = Cli("raw a.vlf a.raw --threads 1", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string raw = ReadFileBytes(dir.File("a.raw"));
+  ASSERT_EQ(raw.size(), 20u + 250u * 250u * 8u);
+  EXPECT_EQ(raw.substr(0, 8), "VELMRAW1");
+  EXPECT_EQ(Le32(raw, 8), 250u);
+  EXPECT_EQ(Le32(raw, 12), 250u);
+  EXPECT_EQ(Le32(raw, 16), 250u);
+  EXPECT_EQ(DepthAt(raw, 250, 125, 125), static_cast<float>(-4.0 / 200));
+  EXPECT_EQ(Le32(raw, 20 + 250 * 250 * 4 + 4 * (125 * 250 + 125)), 3u);
+  EXPECT_NEAR(DepthAt(raw, 250, 0, 0), 0.01039, 1e-5);
+
+  // Every thread count gives the same bytes; whole depths differ.
+  run = Cli("raw a.vlf b.raw --threads 2", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("b.raw")), raw);
+  run = Cli("raw a.vlf c.raw --cont 1", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(DepthAt(ReadFileBytes(dir.File("c.raw")), 250, 0, 0), static_cast<float>(4.0 / 200));
+}
+
+TEST(CliTest, HugeGridsAreRefused) {
+  TTempDir dir;
+  std::string bytes = ReadFileBytes(VELMORA_TEST_DATA "/default.vlf");
+  bytes.replace(bytes.find("<XResolution>250<"), 17, "<XResolution>2000000000<");
+  WriteFileBytes(dir.File("huge.vlf"), bytes);
+  const TRun run = Cli("raw huge.vlf a.raw", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err.rfind("Cannot compute \"huge.vlf\": ", 0), 0u) << run.err;
+  EXPECT_FALSE(FileExists(dir.File("a.raw")));
+}
+
+TEST(CliTest, BenchReportsEachRunAndTheMedian) {
+  TTempDir dir;
+  ASSERT_EQ(Cli("new a.vlf", dir).exitCode, 0);
+  const TRun run = Cli("bench a.vlf --repeat 2 --scalar", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("run 1: "), std::string::npos);
+  EXPECT_NE(run.out.find("run 2: "), std::string::npos);
+  EXPECT_NE(run.out.find("median: "), std::string::npos);
+  EXPECT_NE(run.out.find(" FormulaStep evaluations, "), std::string::npos);
+  EXPECT_NE(run.out.find(" G iterations/s"), std::string::npos);
+  EXPECT_NE(run.out.find(" Mpixel/s"), std::string::npos);
+}
+
+TEST(CliTest, UsageErrorsExitWithTwo) {
+  TTempDir dir;
+  EXPECT_EQ(Cli("", dir).exitCode, 2);
+  EXPECT_EQ(Cli("frobnicate", dir).exitCode, 2);
+  EXPECT_EQ(Cli("check", dir).exitCode, 2);
+  EXPECT_EQ(Cli("check a.txt", dir).exitCode, 2);
+  EXPECT_EQ(Cli("raw a.vlf b.raw --threads 0", dir).exitCode, 2);
+  EXPECT_EQ(Cli("raw a.vlf b.raw --cont 2", dir).exitCode, 2);
+  EXPECT_EQ(Cli("raw a.vlf b.raw --size 2x2", dir).exitCode, 2);
+  const TRun help = Cli("--help", dir);
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("usage: velmora-cli COMMAND", 0), 0u);
+}
