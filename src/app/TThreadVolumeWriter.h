@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/fractal/TFractProps.h"
+#include "platform/TThread.h"
+
+class TFractArray;
+
+// What a computation needs from the view that owns it. The worker reads the record and the
+// result store once, at its start; the two calls run on the GUI thread.
+class TVolumeWriterView {
+ public:
+  virtual ~TVolumeWriterView() = default;
+  virtual const TFractProps& GetFractProps() const = 0;
+  virtual TFractArray* GetFractArray() = 0;
+  // After each strip that advanced ColumnsDone; the worker waits until it has run.
+  virtual void ProgressPaint() = 0;
+  // Once, after the work has ended, also after a stop or an exception.
+  virtual void ComputationEnded() = 0;
+};
+
+// The worker of one computation: runs the engine over the view's grid in strips of 4
+// columns from the left and has the view paint after each strip. Stopping is cooperative:
+// Terminate is looked at before every strip.
+class TThreadVolumeWriter : public TThread {
+ public:
+  TThreadVolumeWriter(bool createSuspended, TVolumeWriterView* viewWave, int32_t threads);
+  ~TThreadVolumeWriter() override;
+
+  // The number of FormulaStep evaluations of the finished work.
+  uint64_t Steps() const { return m_steps; }
+
+ protected:
+  void Execute() override;
+
+ private:
+  TVolumeWriterView* ViewWave;
+  TFractArray* FractArray = nullptr;
+  int32_t m_threads;
+  uint64_t m_steps = 0;
+};
+
+// The threads one computation uses in the GUI: VELMORA_THREADS when it holds a number from 1
+// to 256, else every core.
+int32_t GuiComputeThreads();
+
+// Starts and stops the computations of one view in the binding order: a start first stops
+// and deletes the running worker, then replaces the result store, then starts a new worker.
+class TVolumeComputation {
+ public:
+  explicit TVolumeComputation(TVolumeWriterView& view, int32_t threads = GuiComputeThreads());
+  ~TVolumeComputation();
+  TVolumeComputation(const TVolumeComputation&) = delete;
+  TVolumeComputation& operator=(const TVolumeComputation&) = delete;
+
+  // Makes a new result store for props and starts a worker on it. A grid that cannot be
+  // computed (too large, no memory) is refused with false and errorText; the previous
+  // results then stay.
+  bool Start(const TFractProps& props, std::string& errorText);
+  // Asks a running worker to stop, waits for its end (serving its paint calls meanwhile)
+  // and deletes it.
+  void Stop();
+
+  TFractArray* FractArray() const { return m_fractArray.get(); }
+  TThreadVolumeWriter* Worker() const { return m_worker.get(); }
+  bool Running() const { return m_worker != nullptr && !m_worker->Finished(); }
+
+ private:
+  TVolumeWriterView& m_view;
+  int32_t m_threads;
+  std::unique_ptr<TThreadVolumeWriter> m_worker;
+  std::unique_ptr<TFractArray> m_fractArray;
+};
