@@ -5,10 +5,12 @@
 #include <mutex>
 
 #include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QThread>
 
 namespace {
@@ -31,36 +33,42 @@ TSyncQueue& Queue() {
   return queue;
 }
 
-// Receives the posted events that make the GUI thread's event loop serve the queue.
-class TSyncDispatcher : public QObject {
+// Wakes the GUI thread's event loop when a synchronised call is waiting. The worker writes
+// to an eventfd that a socket notifier on the GUI thread watches, so nothing of Qt is handed
+// from one thread to the other; the queue itself is guarded by its own mutex.
+class TSyncDispatcher {
  public:
-  static const QEvent::Type kEventType;
-  bool event(QEvent* e) override {
-    if (e->type() == kEventType) {
-      TThread::CheckSynchronize();
-      return true;
+  TSyncDispatcher() : m_fd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read);
+    if (QCoreApplication::instance() != nullptr) {
+      m_notifier->moveToThread(QCoreApplication::instance()->thread());
     }
-    return QObject::event(e);
+    QObject::connect(m_notifier, &QSocketNotifier::activated, [this] {
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = ::read(m_fd, &count, sizeof count);
+      TThread::CheckSynchronize();
+    });
   }
+  void Wake() {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(m_fd, &one, sizeof one);
+  }
+
+ private:
+  int m_fd;
+  QSocketNotifier* m_notifier;
 };
-const QEvent::Type TSyncDispatcher::kEventType =
-    static_cast<QEvent::Type>(QEvent::registerEventType());
 
 TSyncDispatcher* Dispatcher() {
-  // Created on first use by the GUI thread (the first start of a worker happens there) and
-  // moved to the application's thread in any case.
-  static TSyncDispatcher* dispatcher = [] {
-    auto* d = new TSyncDispatcher;
-    if (QCoreApplication::instance() != nullptr) d->moveToThread(QCoreApplication::instance()->thread());
-    return d;
-  }();
+  // Made on first use by the GUI thread: the first worker is created there.
+  static TSyncDispatcher* dispatcher = new TSyncDispatcher;
   return dispatcher;
 }
 
 }  // namespace
 
 TThread::TThread(bool createSuspended) {
-  Dispatcher();
+  if (QCoreApplication::instance() != nullptr) Dispatcher();
   if (!createSuspended) Resume();
 }
 
@@ -112,7 +120,7 @@ void TThread::Synchronize(const std::function<void()>& call) {
   std::unique_lock<std::mutex> lock(queue.mutex);
   queue.pending.push_back(&request);
   queue.changed.notify_all();
-  QCoreApplication::postEvent(Dispatcher(), new QEvent(TSyncDispatcher::kEventType));
+  Dispatcher()->Wake();
   queue.changed.wait(lock, [&] { return request.done; });
 }
 
