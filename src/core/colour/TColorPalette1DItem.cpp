@@ -296,7 +296,7 @@ bool TColorPalette1DItem::SaveToFile(const std::string& path) const {
 TXMLReadStatus TColorPalette1DItem::LoadFromFile(const std::string& path, std::string& message) {
   // A version other than 1.0 is reported but read all the same.
   const auto checkVersion = [](const std::string& version, std::string&) {
-    VELMORA_SOFT_ASSERT(version == "1.0", "version == \"1.0\"", kSource);
+    if (!version.empty()) VELMORA_SOFT_ASSERT(version == "1.0", "version == \"1.0\"", kSource);
     return true;
   };
   std::unique_ptr<TXMLComplexElement> root;

@@ -1,0 +1,180 @@
+#include "core/documents/ProjectFile.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/files/FileNames.h"
+#include "core/report/Assert.h"
+#include "core/values/ValueUnits.h"
+#include "core/xml/TXMLItem.h"
+
+namespace {
+
+constexpr const char* kExtensions[] = {".wav", ".tkm", ".tkw"};
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::unique_ptr<TDTDItem> Geometry() {
+  using namespace dtd;
+  return Concat(Attribute("Left"), Attribute("Top"), Attribute("Width"), Attribute("Height"),
+                Choice(Compound("Minimized", Empty()), Compound("Maximized", Empty()),
+                       Compound("Normal", Empty())));
+}
+
+std::unique_ptr<TDTDItem> Document(const char* name) {
+  using namespace dtd;
+  return Compound(name, Concat(Optional(Attribute("File")), Optional(Attribute("TempFile"))));
+}
+
+}  // namespace
+
+const TDTDItem& ProjectFileDTD() {
+  using namespace dtd;
+  static const std::unique_ptr<TDTDItem> grammar = Compound(
+      "Project",
+      Concat(Attribute("Version"), Attribute("NoNameCounter"), Compound("Frame", Geometry()),
+             RepeatMin0(Compound("Window", Concat(Choice(Document("Wave"), Document("Music")),
+                                                  Optional(Attribute("Name")), Geometry())))));
+  return *grammar;
+}
+
+bool TProjectPaths::Split(const std::string& projectPath) {
+  std::string folder, file, name, extension, error;
+  if (!PathOfPathFile(projectPath, folder, file, error)) return false;
+  NameOfFile(file, name, extension, error);
+  if (file.find('.') == std::string::npos) name = file;
+  m_tempDirectory = folder + kPathSeparator + name + "TempSaveFiles";
+  return true;
+}
+
+std::string TProjectPaths::NewCopy(int32_t n, const std::string& extension) const {
+  return m_tempDirectory + kPathSeparator + "newProjectWindowFile" + std::to_string(n) + extension;
+}
+
+std::string TProjectPaths::SavedCopy(int32_t n, const std::string& extension) const {
+  return SavedCopyStem(std::to_string(n)) + extension;
+}
+
+std::string TProjectPaths::SavedCopyStem(const std::string& number) const {
+  return m_tempDirectory + kPathSeparator + "savedProjectWindowFile" + number;
+}
+
+bool TProjectPaths::EnsureTempDirectory() const {
+  struct stat st {};
+  if (::stat(m_tempDirectory.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  return ::mkdir(m_tempDirectory.c_str(), 0777) == 0;
+}
+
+bool TProjectPaths::DeleteSavedCopies() const {
+  for (int32_t k = 0;; ++k) {
+    bool any = false;
+    for (const char* extension : kExtensions) {
+      const std::string copy = SavedCopy(k, extension);
+      if (!Exists(copy)) continue;
+      any = true;
+      if (::unlink(copy.c_str()) != 0) return false;
+    }
+    if (!any) return true;
+  }
+}
+
+bool TProjectPaths::PromoteNewCopies() const {
+  for (int32_t k = 0;; ++k) {
+    bool any = false;
+    for (const char* extension : kExtensions) {
+      const std::string copy = NewCopy(k, extension);
+      if (!Exists(copy)) continue;
+      any = true;
+      if (std::rename(copy.c_str(), SavedCopy(k, extension).c_str()) != 0) return false;
+    }
+    if (!any) return true;
+  }
+}
+
+void TProjectPaths::DiscardNewCopies() const {
+  for (int32_t k = 0;; ++k) {
+    bool any = false;
+    for (const char* extension : kExtensions) {
+      const std::string copy = NewCopy(k, extension);
+      if (Exists(copy)) {
+        any = true;
+        ::unlink(copy.c_str());
+      }
+    }
+    if (!any) return;
+  }
+}
+
+const char* WindowStateName(int state) {
+  switch (state) {
+    case 1: return "Minimized";
+    case 2: return "Maximized";
+    default: return "Normal";
+  }
+}
+
+int WindowStateOf(const std::string& element) {
+  if (element == "Normal") return 0;
+  if (element == "Minimized") return 1;
+  if (element == "Maximized") return 2;
+  return -1;
+}
+
+TXMLReadStatus ReadProjectTree(const std::string& path, std::unique_ptr<TXMLComplexElement>& root,
+                               std::string& message) {
+  return ReadXMLFile(
+      path, ProjectFileDTD(),
+      [](const std::string& version, std::string& error) {
+        if (version == kProjectVersion) return true;
+        error = "the project file has the version \"" + version +
+                "\", and this program reads only version 1.0.";
+        return false;
+      },
+      root, message);
+}
+
+TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow) {
+  TProjectWindow w;
+  const TXMLItem* xmlDocument = xmlWindow.GetFirst();
+  VELMORA_ASSERT(xmlDocument != nullptr, "xmlDocument != NULL");
+  w.wave = xmlDocument->GetElement() == "Wave";
+  for (const TXMLItem* c = xmlDocument->GetFirst(); c != nullptr; c = c->Next()) {
+    if (c->GetElement() == "File") {
+      w.hasFile = true;
+      w.file = c->GetText();
+    } else if (c->GetElement() == "TempFile") {
+      w.hasTempFile = true;
+      w.tempFile = c->GetText();
+    }
+  }
+  const TXMLItem* next = xmlDocument->Next();
+  if (next != nullptr && next->GetElement() == "Name") {
+    w.name = next;
+    next = next->Next();
+  }
+  w.geometry = next;
+  return w;
+}
+
+bool ReadGeometry(const TXMLItem* first, const std::function<void(int, int32_t)>& apply,
+                  int& state, std::string& message, int32_t& line, int32_t& column) {
+  const char* names[4] = {"Left", "Top", "Width", "Height"};
+  const TXMLItem* xml = first;
+  for (int i = 0; i < 4; ++i) {
+    VELMORA_ASSERT(xml != nullptr && xml->GetElement() == names[i], "xmlGeometry != NULL");
+    unitInteger value;
+    if (!value.ReadXML(*xml, message, line, column)) return false;
+    if (apply) apply(i, value.GetValue());
+    xml = xml->Next();
+  }
+  VELMORA_ASSERT(xml != nullptr, "xmlWindowState != NULL");
+  state = WindowStateOf(xml->GetElement());
+  VELMORA_ASSERT(state >= 0, "xmlWindowState != NULL");
+  return true;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/xml/TDTDItem.h"
+
+class TXMLComplexElement;
+class TXMLItem;
+
+// The grammar of a project file, built on first use and kept.
+const TDTDItem& ProjectFileDTD();
+
+// The version of the project files this program writes and reads.
+inline constexpr const char* kProjectVersion = "1.0";
+
+// Where the temp copies of a project's windows live: beside the project, in the folder
+// "<base>TempSaveFiles", as newProjectWindowFile<n> while a save runs and as
+// savedProjectWindowFile<n> afterwards.
+class TProjectPaths {
+ public:
+  // False when the project path has no folder part.
+  bool Split(const std::string& projectPath);
+
+  const std::string& TempDirectory() const { return m_tempDirectory; }
+  std::string NewCopy(int32_t n, const std::string& extension = ".wav") const;
+  std::string SavedCopy(int32_t n, const std::string& extension = ".wav") const;
+  // The saved copy named by a TempFile text, without extension.
+  std::string SavedCopyStem(const std::string& number) const;
+
+  // Makes the temp folder unless it exists; false when it cannot be made.
+  bool EnsureTempDirectory() const;
+  // Deletes savedProjectWindowFile<k> (.wav, .tkm, .tkw) for k = 0, 1, ... up to the first k
+  // of which none exists; false when a delete fails.
+  bool DeleteSavedCopies() const;
+  // Renames newProjectWindowFile<k> to savedProjectWindowFile<k> likewise; false when a
+  // rename fails.
+  bool PromoteNewCopies() const;
+  // Deletes the new copies of a save that failed half-way, so that they never stand for
+  // the saved ones.
+  void DiscardNewCopies() const;
+
+ private:
+  std::string m_tempDirectory;
+};
+
+// The three window states as element names.
+const char* WindowStateName(int state);  // 0 Normal, 1 Minimized, 2 Maximized
+int WindowStateOf(const std::string& element);  // -1 for another name
+
+// Reads a project file and matches its grammar. A Version other than 1.0 is refused with a
+// message. On Ok root holds "Root" with the Project element as its first child.
+TXMLReadStatus ReadProjectTree(const std::string& path, std::unique_ptr<TXMLComplexElement>& root,
+                               std::string& message);
+
+// What a Window element of a project says about its document.
+struct TProjectWindow {
+  bool wave = true;  // false for Music, which is skipped
+  bool hasFile = false;
+  std::string file;
+  bool hasTempFile = false;
+  std::string tempFile;
+  const TXMLItem* name = nullptr;      // the Name element, or null
+  const TXMLItem* geometry = nullptr;  // the Left element; Top, Width, Height and the state follow
+};
+
+// Takes a Window element apart.
+TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow);
+
+// Reads Left, Top, Width and Height (index 0 to 3) from the elements starting at first and
+// hands each to apply as soon as it is read, then the state element after them into state.
+// The first bad number ends the read with its message and position.
+bool ReadGeometry(const TXMLItem* first, const std::function<void(int, int32_t)>& apply,
+                  int& state, std::string& message, int32_t& line, int32_t& column);
