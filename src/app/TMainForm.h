@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+
+#include "app/ShellServices.h"
+#include "core/colour/TVoldViewProps.h"
+#include "core/fractal/TFractProps.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class TAboutBox;
+class TDlgSelZoom;
+class TMDIChildWave;
+class TUnitFract;
+
+// The main window: an MDI frame owning every fractal window, the menus, the tool bar, the
+// status bar and the command table. Views and dialogs reach it only through ShellServices.
+class TMainForm : public QMainWindow, public TShellServices {
+ public:
+  TMainForm();
+  ~TMainForm() override;
+
+  // The action of the command table with this name (its objectName), e.g. "FileSave".
+  QAction* Action(const std::string& name) const;
+  QMenu* Menu(const std::string& name) const;
+  QLabel* StatusPanel(int index) const { return m_panels[static_cast<size_t>(index)]; }
+  QMdiArea* MdiArea() const { return m_mdiArea; }
+  QLineEdit* NameBox() const { return m_editName; }
+
+  // Enables, checks and shows every action and menu from the active window; runs whenever
+  // the event loop is about to wait.
+  void ActionList1Update();
+
+  // The child windows in index order: the top of the stacking order first.
+  std::vector<TMDIChildWave*> ChildWindows() const;
+  TMDIChildWave* ActiveFractalWindow() const;
+  // The document of the last window (by index, scanning down) with exactly this name.
+  TUnit* FindWindowByName(const std::string& name) const;
+  void UpdateCaption();
+  void SetBusyCursor();
+  void RestoreCursor();
+  bool Busy() const { return m_busy; }
+
+  // Document commands.
+  void FileNewWaveExecute();
+  void FileOpenFractalExecute();
+  void DuplicateWaveExecute();
+  void FileSaveExecute();
+  void FileSaveAsExecute();
+  bool FileRevertExecute();
+  void RegisterExecute();
+  void FractPropsExecute();
+  void ViewVoldExecute();
+  void ToggleMode(uint8_t mode);
+  void AddNextPointsExecute();
+  void GroupAsPolynoomExecute();
+  void RemovePointsExecute();
+  void HelpAboutExecute();
+
+  TMDIChildWave* CreateChildWindow(std::unique_ptr<TUnitFract> document, const TFractProps& fractal,
+                                   const TVoldViewProps& settings);
+  // Opens a fractal file in a new window; null (after the message) when it cannot be read.
+  TUnitFract* OpenFractalFile(const std::string& path, const std::string& tempPath);
+  bool SaveDocumentAs(TUnitFract* document);
+  // The argument of the command line, if any; run once when the window is first shown.
+  void HandleCommandLine(const std::vector<std::string>& arguments);
+  // The next generated name, NONAME<n>.
+  std::string NextNoName();
+
+  // TShellServices.
+  TUnit* CurrentDocument() override;
+  TMDIChildWave* CurrentFractalWindow() override { return ActiveFractalWindow(); }
+  bool IsNameUnique(const std::string& name, const TUnit* document) override;
+  TDlgSelZoom* SelZoomDialog() override { return m_selZoom; }
+  QPixmap Icons() override;
+  void SetKeysCaptured(bool captured) override { keysCaptured = captured; }
+  QRect MainWindowRect() override;
+  void CreateJuliaWindow(const TVoldViewProps& settings, const TFractProps& fractal, double cRe,
+                         double cIm, double dRe, double dIm) override;
+  bool SaveDocument(TUnitFract* document) override;
+  void ChildActivated(TMDIChildWave* window) override;
+  void SetNameBox(const std::string& name) override;
+
+  TVoldViewProps defaultView;
+  TFractProps defaultFractal;
+  std::string ProjectFile;
+  int32_t NoNameCounter = 0;
+  uint8_t lastWindowKind = 3;
+  bool editingName = false;
+  bool keysCaptured = false;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void RebuildWindowMenu();
+  void TileWindows(bool horizontally);
+  void ArrangeMinimized();
+  void EditNameEntered();
+  bool FormCloseQuery();
+  void SetMenusVisible(bool visible);
+  TMDIChildWave* WindowOf(QMdiSubWindow* frame) const;
+
+  std::map<std::string, QAction*> m_actions;
+  std::map<std::string, QMenu*> m_menus;
+  std::vector<QAction*> m_toolBarTwins;
+  std::vector<QLabel*> m_panels;
+  QMdiArea* m_mdiArea = nullptr;
+  QToolBar* m_toolBar = nullptr;
+  QLineEdit* m_editName = nullptr;
+  TAboutBox* m_aboutBox = nullptr;
+  TDlgSelZoom* m_selZoom = nullptr;
+  bool m_busy = false;
+  bool m_shown = false;
+  QMetaObject::Connection m_idleConnection;
+};

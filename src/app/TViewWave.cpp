@@ -1,0 +1,254 @@
+#include "app/TViewWave.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "app/ShellServices.h"
+#include "app/TMDIChildWave.h"
+#include "core/colour/FractalColouring.h"
+#include "core/fractal/TFractArray.h"
+#include "core/report/Assert.h"
+#include "core/report/ErrorReporter.h"
+#include "core/values/ValuesAlg.h"
+#include "render/QImageCanvas.h"
+
+TViewWave::TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const TFractProps& props)
+    : QWidget(owner), m_computation(*this), m_viewProps(settings), m_fractProps(props), m_owner(owner) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::ClickFocus);
+}
+
+TViewWave::~TViewWave() { m_computation.Stop(); }
+
+bool TViewWave::StartComputation() {
+  VELMORA_ASSERT(m_owner != nullptr && m_owner->Document() != nullptr, "unitWave != NULL");
+  std::string error;
+  if (!m_computation.Start(m_fractProps, error)) {
+    ErrorReporter.ShowMessage("Cannot compute the fractal: " + error, "Error",
+                              TMessageIcon::Information);
+    return false;
+  }
+  return true;
+}
+
+void TViewWave::StopComputation() { m_computation.Stop(); }
+
+void TViewWave::SetFractalBoundsAndRestart(double left, double top, double right, double bottom) {
+  // A rectangle shrunk to nothing by the wheel would give bounds that collapse or are not
+  // numbers at all, which no file could hold: such a zoom is ignored.
+  if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(right) ||
+      !std::isfinite(bottom) || left == right || top == bottom) {
+    return;
+  }
+  m_fractProps.Left.SetValue(left);
+  m_fractProps.Top.SetValue(top);
+  m_fractProps.Right.SetValue(right);
+  m_fractProps.Bottom.SetValue(bottom);
+  StartComputation();
+}
+
+void TViewWave::RequestFullRepaint() {
+  m_repaintPending = true;
+  update();
+}
+
+void TViewWave::Refresh(const TRect& rect) {
+  update(QRect(rect.left, rect.top, rect.Width(), rect.Height()));
+}
+
+void TViewWave::PaintRect(const TRect& rect) {
+  const TVoldViewProps settings = m_viewProps;
+  if (width() < 2 || m_repaintPending || m_image.isNull()) return;
+  {
+    QImageCanvas canvas(m_image);
+    PaintFractalRect(canvas, rect, ClientRect(), m_computation.FractArray(), settings,
+                     m_fractProps.MaxCycle.GetValue());
+  }
+  Refresh(rect);
+}
+
+void TViewWave::ProgressPaint() {
+  TFractArray* results = m_computation.FractArray();
+  if (results == nullptr) return;
+  const int32_t shown = results->ColumnsShown();
+  const int32_t done = results->ColumnsDone();
+  const double w = results->Width();
+  const int32_t x0 = static_cast<int32_t>(LinearMap(shown, 0, w, 0, width()));
+  const int32_t x1 = static_cast<int32_t>(LinearMap(done, 0, w, 0, width()));
+  if (x0 < x1 && x1 > 0 && x0 < width()) PaintRect({x0, 0, x1, height()});
+  results->SetColumnsShown(done);
+}
+
+void TViewWave::ComputationEnded() { DrawPoints(); }
+
+void TViewWave::DrawPoints() {
+  if (m_image.isNull() || m_points.IsEmpty()) return;
+  {
+    QImageCanvas canvas(m_image);
+    m_points.Draw(canvas, ClientRect(), m_fractProps);
+  }
+  update();
+}
+
+void TViewWave::paintEvent(QPaintEvent* event) {
+  if (m_repaintPending) {
+    m_repaintPending = false;
+    PaintRect(ClientRect());
+    DrawPoints();
+  }
+  QPainter painter(this);
+  painter.drawImage(event->rect(), m_image, event->rect());
+}
+
+void TViewWave::resizeEvent(QResizeEvent*) {
+  // The picture is painted again at the new size from the results; nothing is recomputed.
+  QImage image(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+  image.fill(palette().color(QPalette::Window));
+  m_image = image;
+  m_selectionShown = false;
+  RequestFullRepaint();
+}
+
+TRect TViewWave::SelectionAt(int32_t x, int32_t y) const {
+  const double c = m_owner->SelectionFactor() * 0.5;
+  const double w = width();
+  const double h = height();
+  return {static_cast<int32_t>(x - w * c), static_cast<int32_t>(y - h * c),
+          static_cast<int32_t>(x + w * c), static_cast<int32_t>(y + h * c)};
+}
+
+void TViewWave::EraseSelection() {
+  if (!m_selectionShown) return;
+  const TRect& s = m_selection;
+  PaintRect({s.left, s.top, s.right + 1, s.top + 1});
+  PaintRect({s.left, s.bottom, s.right + 1, s.bottom + 1});
+  PaintRect({s.left, s.top, s.left + 1, s.bottom + 1});
+  PaintRect({s.right, s.top, s.right + 1, s.bottom + 1});
+  m_selectionShown = false;
+}
+
+void TViewWave::DrawSelection(int32_t x, int32_t y) {
+  EraseSelection();
+  m_selection = SelectionAt(x, y);
+  if (m_image.isNull()) return;
+  {
+    QImageCanvas canvas(m_image);
+    canvas.SetPenColor(m_viewProps.CursorColor.GetValue());
+    canvas.SetPenStyle(TPenStyle::Dot);
+    const TRect& s = m_selection;
+    canvas.MoveTo(s.left, s.top);
+    canvas.LineTo(s.right, s.top);
+    canvas.LineTo(s.right, s.bottom);
+    canvas.LineTo(s.left, s.bottom);
+    canvas.LineTo(s.left, s.top);
+  }
+  m_selectionShown = true;
+  Refresh({m_selection.left, m_selection.top, m_selection.right + 1, m_selection.bottom + 1});
+}
+
+void TViewWave::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  if (p == m_lastMouse) return;
+  // The first move only tells where the mouse is.
+  if (m_lastMouse != QPoint(-1, -1)) {
+    const uint8_t mode = m_owner->Mode();
+    if (mode == ModeZoomIn || mode == ModeZoomOut) DrawSelection(p.x(), p.y());
+  }
+  m_lastMouse = p;
+}
+
+void TViewWave::WheelStep(bool up, int32_t x, int32_t y) {
+  if (m_owner->Mode() == ModeNone) return;
+  const double f = m_owner->SelectionFactor();
+  double next;
+  if (up) {
+    next = f < 0.5 ? f * 1.1 + 0.01 : f + (1 - f) * 0.1;
+  } else {
+    next = f < 0.5 ? f * 0.9 : (f - (1 - f) * 0.1) * 0.99;
+  }
+  m_owner->SetSelectionFactor(next);
+  DrawSelection(x, y);
+}
+
+void TViewWave::wheelEvent(QWheelEvent* event) {
+  const int delta = event->angleDelta().y();
+  if (delta == 0) return;
+  const QPoint p = event->position().toPoint();
+  WheelStep(delta > 0, p.x(), p.y());
+  event->accept();
+}
+
+void TViewWave::mousePressEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  if (event->button() == Qt::RightButton) {
+    if (m_owner->Mode() == ModeZoomIn) {
+      m_owner->SetMode(ModeZoomOut);
+    } else if (m_owner->Mode() == ModeZoomOut) {
+      m_owner->SetMode(ModeZoomIn);
+    }
+    return;
+  }
+  if (event->button() == Qt::LeftButton && m_owner->Mode() != ModeNone) LeftButtonDown(p.x(), p.y());
+}
+
+void TViewWave::LeftButtonDown(int32_t x, int32_t y) {
+  const TRect s = SelectionAt(x, y);
+  const double w = width();
+  const double h = height();
+  const double left = m_fractProps.Left.GetValue();
+  const double right = m_fractProps.Right.GetValue();
+  const double top = m_fractProps.Top.GetValue();
+  const double bottom = m_fractProps.Bottom.GetValue();
+  const double re = left + x / w * (right - left);
+  const double im = top + y / h * (bottom - top);
+  const bool mapC = m_fractProps.Map == MapC;
+  const bool mapD = m_fractProps.Map == MapD;
+  const double cRe = mapC ? re : m_fractProps.CR.GetValue();
+  const double cIm = mapC ? im : m_fractProps.CI.GetValue();
+  const double dRe = mapD ? re : m_fractProps.DR.GetValue();
+  const double dIm = mapD ? im : m_fractProps.DI.GetValue();
+  const TRect r = ClientRect();
+  switch (m_owner->Mode()) {
+    case ModeZoomIn:
+      SetFractalBoundsAndRestart(LinearMap(s.left, r.left, r.right, left, right),
+                                 LinearMap(s.top, r.top, r.bottom, top, bottom),
+                                 LinearMap(s.right, r.left, r.right, left, right),
+                                 LinearMap(s.bottom, r.top, r.bottom, top, bottom));
+      break;
+    case ModeZoomOut:
+      SetFractalBoundsAndRestart(LinearMap(r.left, s.left, s.right, left, right),
+                                 LinearMap(r.top, s.top, s.bottom, top, bottom),
+                                 LinearMap(r.right, s.left, s.right, left, right),
+                                 LinearMap(r.bottom, s.top, s.bottom, top, bottom));
+      break;
+    case ModeDrawPoints:
+      m_points.AddPoint(re, im, m_groupAsPolygon, m_fractProps);
+      DrawPoints();
+      break;
+    case ModeJulia:
+      ShellServices.CreateJuliaWindow(m_viewProps, m_fractProps, cRe, cIm, dRe, dIm);
+      break;
+    default:
+      break;
+  }
+}
+
+void TViewWave::AddNextPoints() {
+  m_points.AddNextPoints(m_fractProps);
+  DrawPoints();
+}
+
+void TViewWave::GroupPoints() {
+  m_points.GroupAsPolynoom();
+  DrawPoints();
+}
+
+void TViewWave::RemovePoints() {
+  m_points.RemovePoints();
+  RequestFullRepaint();
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+#include "app/TThreadVolumeWriter.h"
+#include "core/canvas/TCanvas.h"
+#include "core/colour/TVoldViewProps.h"
+#include "core/fractal/TFractProps.h"
+#include "core/orbits/TDrawPointsList.h"
+
+class TMDIChildWave;
+
+// Interaction modes of a fractal window.
+enum : uint8_t {
+  ModeNone = 0,
+  ModeZoomIn = 1,
+  ModeZoomOut = 2,
+  ModeDrawPoints = 3,
+  ModeJulia = 4,
+};
+
+// Shows one fractal: owns its parameters, colour settings, results and orbit points, grows
+// the picture while the worker computes it, and turns the mouse into zooms, Julia windows
+// and orbit points by its window's mode.
+//
+// Everything is drawn into a backing image the size of the widget; paintEvent only blits
+// it. A full repaint is requested by invalidating with the repaint-pending flag set, which
+// coalesces requests and suppresses progress painting until it has happened.
+class TViewWave : public QWidget, public TVolumeWriterView {
+ public:
+  TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const TFractProps& props);
+  ~TViewWave() override;
+
+  // Stops a running computation and starts a new one from the current parameters. A grid
+  // that cannot be computed is refused with a message; the old picture then stays.
+  bool StartComputation();
+  void StopComputation();
+  // New bounds of the shown rectangle, then a new computation.
+  void SetFractalBoundsAndRestart(double left, double top, double right, double bottom);
+
+  TVoldViewProps GetViewProps() const { return m_viewProps; }
+  // The owner requests the repaint afterwards.
+  void SetViewProps(const TVoldViewProps& settings) { m_viewProps = settings; }
+  const TFractProps& GetFractProps() const override { return m_fractProps; }
+  // The caller restarts the computation.
+  void SetFractProps(const TFractProps& props) { m_fractProps = props; }
+
+  void RequestFullRepaint();
+  // Paints that part of the fractal into the backing image and schedules it for the screen.
+  void PaintRect(const TRect& rect);
+  int32_t ClientWidth() const { return width(); }
+  int32_t ClientHeight() const { return height(); }
+
+  // Orbit points.
+  void AddNextPoints();
+  void GroupPoints();
+  void RemovePoints();
+  bool GroupAsPolygon() const { return m_groupAsPolygon; }
+  void SetGroupAsPolygon(bool group) { m_groupAsPolygon = group; }
+  const TDrawPointsList& Points() const { return m_points; }
+
+  TFractArray* GetFractArray() override { return m_computation.FractArray(); }
+  const TVolumeComputation& Computation() const { return m_computation; }
+  // The backing image, as the screen shows it.
+  const QImage& Picture() const { return m_image; }
+  // The dotted rectangle last drawn, and whether it is on screen.
+  TRect SelectionRect() const { return m_selection; }
+  bool SelectionShown() const { return m_selectionShown; }
+  bool RepaintPending() const { return m_repaintPending; }
+
+  // The selection rectangle centred on (x, y): the view's size times the window's factor.
+  TRect SelectionAt(int32_t x, int32_t y) const;
+
+ protected:
+  void ProgressPaint() override;
+  void ComputationEnded() override;
+
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  void DrawPoints();
+  void DrawSelection(int32_t x, int32_t y);
+  void EraseSelection();
+  void LeftButtonDown(int32_t x, int32_t y);
+  void WheelStep(bool up, int32_t x, int32_t y);
+  TRect ClientRect() const { return {0, 0, width(), height()}; }
+  void Refresh(const TRect& rect);
+
+  TVolumeComputation m_computation;
+  TVoldViewProps m_viewProps;
+  TFractProps m_fractProps;
+  TMDIChildWave* m_owner;
+  TDrawPointsList m_points;
+  bool m_groupAsPolygon = false;
+  bool m_repaintPending = false;
+  TRect m_selection;
+  bool m_selectionShown = false;
+  QPoint m_lastMouse{-1, -1};
+  QImage m_image;
+};
