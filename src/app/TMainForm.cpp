@@ -195,6 +195,17 @@ void TMainForm::CreateActions() {
   });
   on("WindowArrangeAll", [this] { ArrangeMinimized(); });
   on("HelpAbout", [this] { HelpAboutExecute(); });
+  on("ProjectNew", [this] { ProjectNewExecute(); });
+  on("ProjectOpen", [this] { ProjectOpenExecute(); });
+  on("ProjectClose", [this] {
+    if (!ProjectFile.empty()) ProjectCloseExecute();
+  });
+  on("ProjectSave", [this] {
+    if (!ProjectFile.empty()) ProjectSaveExecute();
+  });
+  on("ProjectExport", [this] {
+    if (!ProjectFile.empty()) ProjectExportExecute();
+  });
 }
 
 QAction* TMainForm::Action(const std::string& name) const {
@@ -431,9 +442,8 @@ void TMainForm::ActionList1Update() {
   }
   const bool project = !ProjectFile.empty();
   for (const char* name : {"ProjectClose", "ProjectSave", "ProjectExport"}) Action(name)->setEnabled(project);
-  // The project commands come with the project files; until then they stay off.
-  Action("ProjectOpen")->setEnabled(false);
-  Action("ProjectNew")->setEnabled(false);
+  Action("ProjectOpen")->setEnabled(true);
+  Action("ProjectNew")->setEnabled(true);
   for (QAction* twin : m_toolBarTwins) {
     const std::string name = twin->objectName().toStdString();
     twin->setEnabled(Action(name.substr(0, name.size() - 6))->isEnabled());
@@ -573,7 +583,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool TMainForm::FormCloseQuery() {
-  // Without a project every window asks for itself; one Cancel keeps the program open.
+  // With a project its windows are kept in it; otherwise every window asks for itself, and
+  // one Cancel keeps the program open.
+  if (!ProjectFile.empty()) {
+    return SaveProject(ProjectFile, TProjectSaveMode::Normal) && CloseProjectWindows();
+  }
   for (TMDIChildWave* window : ChildWindows()) {
     if (!window->FormCloseQuery()) return false;
   }

@@ -23,6 +23,11 @@ class TAboutBox;
 class TDlgSelZoom;
 class TMDIChildWave;
 class TUnitFract;
+class TXMLComplexElement;
+
+// A project save writes temp copies of the windows with unsaved work and their files; an
+// export writes a copy of every window and no file names.
+enum class TProjectSaveMode { Normal, Export };
 
 // The main window: an MDI frame owning every fractal window, the menus, the tool bar, the
 // status bar and the command table. Views and dialogs reach it only through ShellServices.
@@ -77,6 +82,17 @@ class TMainForm : public QMainWindow, public TShellServices {
   void HandleCommandLine(const std::vector<std::string>& arguments);
   // The next generated name, NONAME<n>.
   std::string NextNoName();
+
+  // Project commands.
+  void ProjectNewExecute();
+  void ProjectOpenExecute();
+  void ProjectCloseExecute();
+  void ProjectSaveExecute();
+  void ProjectExportExecute();
+  bool SaveProject(const std::string& path, TProjectSaveMode mode);
+  std::unique_ptr<TXMLComplexElement> BuildProjectTree(TProjectSaveMode mode) const;
+  bool CloseProjectWindows();
+  void OpenProject(const std::string& path);
 
   // TShellServices.
   TUnit* CurrentDocument() override;

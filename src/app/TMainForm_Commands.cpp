@@ -91,7 +91,8 @@ TUnitFract* TMainForm::OpenFractalFile(const std::string& path, const std::strin
     window->SetCloseAllowed(true);
     delete window->SubWindow();
     RestoreCursor();
-    ErrorReporter.CannotReadFile(path, reason);
+    // A window restored from a temp copy names the copy when it has no file of its own.
+    ErrorReporter.CannotReadFile(path.empty() ? tempPath : path, reason);
     return nullptr;
   }
   SetNameBox(unit->Name());
@@ -290,7 +291,9 @@ void TMainForm::HandleCommandLine(const std::vector<std::string>& arguments) {
   }
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (extension == "vlf") {
+  if (extension == "tkp") {
+    OpenProject(argument);
+  } else if (extension == "vlf") {
     OpenFractalFile(argument, "");
     ProjectFile.clear();
   } else {

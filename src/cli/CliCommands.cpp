@@ -11,6 +11,7 @@
 #include "core/colour/TColorPalette1DItem.h"
 #include "core/colour/TVoldViewProps.h"
 #include "core/documents/FractalFile.h"
+#include "core/documents/ProjectFile.h"
 #include "core/files/FileNames.h"
 #include "core/files/SafeFile.h"
 #include "core/fractal/Engine.h"
@@ -44,7 +45,7 @@ int Failure(const std::string& message) {
   return kExitFailure;
 }
 
-enum class TFileKind { Fractal, Palette, Unknown };
+enum class TFileKind { Fractal, Palette, Project, Unknown };
 
 // The kind of a file by the extension of its file-name part, in any case.
 TFileKind KindOf(const std::string& path, std::string& extension) {
@@ -60,6 +61,7 @@ TFileKind KindOf(const std::string& path, std::string& extension) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (lower == "vlf") return TFileKind::Fractal;
   if (lower == "cp1") return TFileKind::Palette;
+  if (lower == "tkp") return TFileKind::Project;
   return TFileKind::Unknown;
 }
 
@@ -157,6 +159,56 @@ bool LoadPalette(const std::string& path, TColorPalette1DItem& palette) {
   return false;
 }
 
+// Checks a project as the application reads it: its structure and values, and that every
+// window's file or temp copy loads. Windows are not opened; names are tracked as they would be.
+class TCheckingProjectReader : public TProjectReader {
+ public:
+  void SetNoNameCounter(int32_t) override {}
+  void SetFrameValue(int, int32_t) override {}
+  void SetFrameState(int) override {}
+  bool OpenWindow(const std::string& file, const std::string& tempPath) override {
+    TVoldViewProps settings;
+    TFractProps props;
+    std::string message;
+    const std::string& source = tempPath.empty() ? file : tempPath;
+    const TXMLReadStatus status = LoadFractalFile(source, settings, props, message);
+    if (status == TXMLReadStatus::Ok) return true;
+    ErrorReporter.CannotReadFile(file.empty() ? tempPath : file, LoadFailureReason(status, message));
+    return false;
+  }
+  bool NameInUse(const std::string& name) override {
+    return std::find(m_names.begin(), m_names.end(), name) != m_names.end();
+  }
+  bool ApplyWindow(const std::string& name, const TXMLItem* first, std::string& message,
+                   int32_t& line, int32_t& column) override {
+    int state = 0;
+    if (!ReadGeometry(first, nullptr, state, message, line, column)) return false;
+    m_names.push_back(name);
+    return true;
+  }
+  void LastName(const std::string&) override {}
+
+ private:
+  std::vector<std::string> m_names;
+};
+
+bool CheckProject(const std::string& path) {
+  TCheckingProjectReader reader;
+  std::string errorText;
+  switch (ReadProject(path, reader, errorText)) {
+    case TProjectReadResult::Read:
+      return true;
+    case TProjectReadResult::CannotOpen:
+      ErrorReporter.CannotReadFile(path, kFileCannotBeOpened);
+      return false;
+    case TProjectReadResult::Failed:
+      if (!errorText.empty() && errorText.front() == ' ') errorText.erase(0, 1);
+      ErrorReporter.CannotReadFile(path, errorText);
+      return false;
+  }
+  return false;
+}
+
 int NewCommand(const TOptions& o) {
   if (o.positional.size() != 1) return UsageError("new takes one file name");
   return SaveFractalFile(o.positional[0], TVoldViewProps(), TFractProps()) ? kExitOk : kExitFailure;
@@ -177,6 +229,7 @@ int ResaveCommand(const TOptions& o) {
       if (!LoadPalette(o.positional[0], palette)) return kExitFailure;
       return palette.SaveToFile(o.positional[1]) ? kExitOk : kExitFailure;
     }
+    case TFileKind::Project:
     case TFileKind::Unknown:
       break;
   }
@@ -199,9 +252,12 @@ int CheckCommand(const TOptions& o) {
       ok = LoadPalette(o.positional[0], palette);
       break;
     }
+    case TFileKind::Project:
+      ok = CheckProject(o.positional[0]);
+      break;
     case TFileKind::Unknown:
       return UsageError("cannot tell the kind of \"" + o.positional[0] +
-                        "\": use a .vlf or .cp1 file");
+                        "\": use a .vlf, .cp1 or .tkp file");
   }
   if (!ok) return kExitFailure;
   std::printf("OK\n");
@@ -324,7 +380,8 @@ std::string CliUsage() {
          "\n"
          "  new OUT.vlf                 write the fractal file of a new window\n"
          "  resave IN OUT               read a .vlf or .cp1 file and write it again\n"
-         "  check FILE                  load a .vlf or .cp1 file; print OK or the error\n"
+         "  check FILE                  load a .vlf or .cp1 file, or check a .tkp project and\n"
+         "                              the files of its windows; print OK or the errors\n"
          "  raw FILE.vlf OUT.raw        compute and write the results (depths and cycles)\n"
          "      [--threads N] [--cont 0|1]\n"
          "  bench FILE.vlf              compute K times and report the speed\n"

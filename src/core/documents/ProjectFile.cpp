@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/documents/FractalFile.h"
 #include "core/files/FileNames.h"
+#include "core/report/ErrorReporter.h"
 #include "core/report/Assert.h"
 #include "core/values/ValueUnits.h"
 #include "core/xml/TXMLItem.h"
@@ -164,17 +166,91 @@ TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow) {
 
 bool ReadGeometry(const TXMLItem* first, const std::function<void(int, int32_t)>& apply,
                   int& state, std::string& message, int32_t& line, int32_t& column) {
+  int32_t values[4] = {0, 0, 0, 0};
   const char* names[4] = {"Left", "Top", "Width", "Height"};
   const TXMLItem* xml = first;
   for (int i = 0; i < 4; ++i) {
     VELMORA_ASSERT(xml != nullptr && xml->GetElement() == names[i], "xmlGeometry != NULL");
-    unitInteger value;
+    // A place may be anywhere; a size must be at least one pixel, which also refuses a
+    // width or height that is no number at all.
+    unitInteger place;
+    unitIntegerPosMore size;
+    unit& value = i < 2 ? static_cast<unit&>(place) : static_cast<unit&>(size);
     if (!value.ReadXML(*xml, message, line, column)) return false;
-    if (apply) apply(i, value.GetValue());
+    values[i] = i < 2 ? place.GetValue() : size.GetValue();
+    if (apply) apply(i, values[i]);
     xml = xml->Next();
   }
   VELMORA_ASSERT(xml != nullptr, "xmlWindowState != NULL");
   state = WindowStateOf(xml->GetElement());
   VELMORA_ASSERT(state >= 0, "xmlWindowState != NULL");
   return true;
+}
+
+TProjectReadResult ReadProject(const std::string& path, TProjectReader& reader,
+                               std::string& errorText) {
+  std::unique_ptr<TXMLComplexElement> root;
+  const TXMLReadStatus status = ReadProjectTree(path, root, errorText);
+  if (status == TXMLReadStatus::CannotOpen) return TProjectReadResult::CannotOpen;
+  if (status != TXMLReadStatus::Ok) return TProjectReadResult::Failed;
+
+  int32_t line = 0;
+  int32_t column = 0;
+  auto fail = [&](const std::string& message) {
+    errorText = WithPosition(message, line, column);
+    return TProjectReadResult::Failed;
+  };
+  const TXMLItem* xmlProject = root->GetFirst();
+  const TXMLItem* xmlVersion = xmlProject->GetFirst();
+  VELMORA_ASSERT(xmlVersion->GetText() == kProjectVersion, "version == \"1.0\"");
+
+  const TXMLItem* xmlNoNameCounter = xmlVersion->Next();
+  unitInteger counter;
+  std::string message;
+  if (!counter.ReadXML(*xmlNoNameCounter, message, line, column)) return fail(message);
+  reader.SetNoNameCounter(counter.GetValue());
+
+  const TXMLItem* xmlFrame = xmlNoNameCounter->Next();
+  int state = 0;
+  if (!ReadGeometry(xmlFrame->GetFirst(), [&](int i, int32_t v) { reader.SetFrameValue(i, v); },
+                    state, message, line, column)) {
+    return fail(message);
+  }
+  reader.SetFrameState(state);
+
+  TProjectPaths paths;
+  std::string lastName;
+  for (const TXMLItem* xmlWindow = xmlFrame->Next(); xmlWindow != nullptr;
+       xmlWindow = xmlWindow->Next()) {
+    const TProjectWindow w = ProjectWindowOf(*xmlWindow);
+    line = xmlWindow->Line;
+    column = xmlWindow->Column;
+    std::string tempPath;
+    if (w.hasTempFile) {
+      // A temp copy is named by its number and nothing else.
+      const TXMLItem* xmlTempFile = xmlWindow->GetFirst()->GetFirst();
+      while (xmlTempFile->GetElement() != "TempFile") xmlTempFile = xmlTempFile->Next();
+      unitIntegerPos number;
+      line = xmlTempFile->Line;
+      column = xmlTempFile->Column;
+      if (w.tempFile.find_first_not_of("0123456789") != std::string::npos) {
+        return fail("In TempFile: \"" + w.tempFile + "\" is not the number of a temp copy.");
+      }
+      if (!number.ReadXML(*xmlTempFile, message, line, column)) return fail(message);
+      if (!paths.Split(path)) return fail("The project has no folder for its temp copies.");
+      tempPath = paths.SavedCopy(number.GetValue());
+    }
+    if (!w.wave) continue;
+    if (!w.hasTempFile && !w.hasFile) continue;  // nothing to open
+    if (!reader.OpenWindow(w.file, tempPath)) return fail("");
+    std::string name = w.name != nullptr ? w.name->GetText() : "";
+    if (!name.empty() && reader.NameInUse(name)) {
+      ErrorReporter.ProjectWindowNameExists(w.file, name);
+      name.clear();
+    }
+    if (!reader.ApplyWindow(name, w.geometry, message, line, column)) return fail(message);
+    lastName = name;
+  }
+  reader.LastName(lastName);
+  return TProjectReadResult::Read;
 }

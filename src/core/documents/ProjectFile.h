@@ -74,3 +74,32 @@ TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow);
 // The first bad number ends the read with its message and position.
 bool ReadGeometry(const TXMLItem* first, const std::function<void(int, int32_t)>& apply,
                   int& state, std::string& message, int32_t& line, int32_t& column);
+
+// What reading a project does with what it finds, in file order. The main window opens
+// windows; the command-line check only loads their files.
+class TProjectReader {
+ public:
+  virtual ~TProjectReader() = default;
+  virtual void SetNoNameCounter(int32_t value) = 0;
+  // Left, Top, Width, Height (index 0 to 3) of the main window, each as soon as it is read.
+  virtual void SetFrameValue(int index, int32_t value) = 0;
+  virtual void SetFrameState(int state) = 0;
+  // Opens the document of a window from its file, or from the temp copy when tempPath is
+  // not empty. False when it cannot be read (the reader has shown why).
+  virtual bool OpenWindow(const std::string& file, const std::string& tempPath) = 0;
+  // Whether an open window already has this name.
+  virtual bool NameInUse(const std::string& name) = 0;
+  // Gives the window just opened its name and its geometry from the elements at first.
+  virtual bool ApplyWindow(const std::string& name, const TXMLItem* first, std::string& message,
+                           int32_t& line, int32_t& column) = 0;
+  // The name box shows the name taken for the last window read.
+  virtual void LastName(const std::string& name) = 0;
+};
+
+// The outcome of reading a project.
+enum class TProjectReadResult { CannotOpen = 0, Read = 1, Failed = 2 };
+
+// Reads the project at path into reader. Failed carries in errorText the reason (the
+// reader's or the value's message, with the position where one belongs).
+TProjectReadResult ReadProject(const std::string& path, TProjectReader& reader,
+                               std::string& errorText);

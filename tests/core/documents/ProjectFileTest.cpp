@@ -1,0 +1,168 @@
+#include "core/documents/ProjectFile.h"
+
+#include <filesystem>
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/RecordingSink.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// A reader that records what the project asks for; documents "open" when their file is
+// listed as readable.
+class TRecordingReader : public TProjectReader {
+ public:
+  void SetNoNameCounter(int32_t value) override { log.push_back("counter " + std::to_string(value)); }
+  void SetFrameValue(int index, int32_t value) override {
+    log.push_back("frame " + std::to_string(index) + " " + std::to_string(value));
+  }
+  void SetFrameState(int state) override { log.push_back("frame state " + std::to_string(state)); }
+  bool OpenWindow(const std::string& file, const std::string& tempPath) override {
+    log.push_back("open " + file + (tempPath.empty() ? "" : " from " + tempPath));
+    return file != "unreadable.vlf";
+  }
+  bool NameInUse(const std::string& name) override {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  }
+  bool ApplyWindow(const std::string& name, const TXMLItem* first, std::string& message,
+                   int32_t& line, int32_t& column) override {
+    int state = 0;
+    const bool ok = ReadGeometry(
+        first, [&](int i, int32_t v) { log.push_back("window " + std::to_string(i) + " " + std::to_string(v)); },
+        state, message, line, column);
+    if (ok) names.push_back(name);
+    log.push_back("name '" + name + "'");
+    return ok;
+  }
+  void LastName(const std::string& name) override { log.push_back("last '" + name + "'"); }
+
+  std::vector<std::string> log;
+  std::vector<std::string> names;
+};
+
+const char* kHeader =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<!DOCTYPE Project SYSTEM \"Project.dtd\">\r\n\r\n";
+
+std::string Project(const std::string& version, const std::string& windows,
+                    const std::string& width = "700") {
+  return std::string(kHeader) + "<Project>\r\n  <Version>" + version +
+         "</Version>\r\n  <NoNameCounter>7</NoNameCounter>\r\n  <Frame>\r\n    <Left>10</Left>\r\n"
+         "    <Top>20</Top>\r\n    <Width>" + width + "</Width>\r\n    <Height>400</Height>\r\n"
+         "    <Maximized />\r\n  </Frame>\r\n" + windows + "</Project>\r\n";
+}
+
+std::string Window(const std::string& document, const std::string& name, const std::string& width = "300") {
+  return "  <Window>\r\n    " + document + "\r\n" + (name.empty() ? "" : "    <Name>" + name + "</Name>\r\n") +
+         "    <Left>1</Left>\r\n    <Top>2</Top>\r\n    <Width>" + width +
+         "</Width>\r\n    <Height>200</Height>\r\n    <Normal />\r\n  </Window>\r\n";
+}
+
+}  // namespace
+
+TEST(TProjectPathsTest, CopiesLiveInAFolderNamedAfterTheProject) {
+  TProjectPaths paths;
+  EXPECT_FALSE(paths.Split("session.tkp"));
+  ASSERT_TRUE(paths.Split("/home/me/my.pics/session.tkp"));
+  EXPECT_EQ(paths.TempDirectory(), "/home/me/my.pics/sessionTempSaveFiles");
+  EXPECT_EQ(paths.NewCopy(0), "/home/me/my.pics/sessionTempSaveFiles/newProjectWindowFile0.wav");
+  EXPECT_EQ(paths.SavedCopy(12, ".tkm"), "/home/me/my.pics/sessionTempSaveFiles/savedProjectWindowFile12.tkm");
+  ASSERT_TRUE(paths.Split("/p/plain"));
+  EXPECT_EQ(paths.TempDirectory(), "/p/plainTempSaveFiles");
+}
+
+TEST(TProjectPathsTest, RotationReplacesTheSavedCopiesByTheNewOnes) {
+  TTempDir dir;
+  TProjectPaths paths;
+  ASSERT_TRUE(paths.Split(dir.File("s.tkp")));
+  ASSERT_TRUE(paths.EnsureTempDirectory());
+  ASSERT_TRUE(paths.EnsureTempDirectory());  // an existing folder is fine
+  for (int k : {0, 1, 2}) WriteFileBytes(paths.SavedCopy(k), "old" + std::to_string(k));
+  WriteFileBytes(paths.SavedCopy(1, ".tkw"), "old1w");
+  WriteFileBytes(paths.SavedCopy(4), "beyond a gap");
+  WriteFileBytes(paths.NewCopy(0), "new0");
+  WriteFileBytes(paths.NewCopy(1, ".tkm"), "new1m");
+  ASSERT_TRUE(paths.DeleteSavedCopies());
+  EXPECT_FALSE(FileExists(paths.SavedCopy(0)));
+  EXPECT_FALSE(FileExists(paths.SavedCopy(1, ".tkw")));
+  EXPECT_FALSE(FileExists(paths.SavedCopy(2)));
+  EXPECT_TRUE(FileExists(paths.SavedCopy(4)));  // the scan stops at the first gap
+  ASSERT_TRUE(paths.PromoteNewCopies());
+  EXPECT_EQ(ReadFileBytes(paths.SavedCopy(0)), "new0");
+  EXPECT_EQ(ReadFileBytes(paths.SavedCopy(1, ".tkm")), "new1m");
+  EXPECT_FALSE(FileExists(paths.NewCopy(0)));
+
+  WriteFileBytes(paths.NewCopy(0), "half");
+  paths.DiscardNewCopies();
+  EXPECT_FALSE(FileExists(paths.NewCopy(0)));
+}
+
+TEST(TProjectPathsTest, AFolderThatCannotBeMadeIsReported) {
+  TTempDir dir;
+  WriteFileBytes(dir.File("sTempSaveFiles"), "a file in the way");
+  TProjectPaths paths;
+  ASSERT_TRUE(paths.Split(dir.File("s.tkp")));
+  EXPECT_FALSE(paths.EnsureTempDirectory());
+  ASSERT_TRUE(paths.Split(dir.File("missing/s.tkp")));
+  EXPECT_FALSE(paths.EnsureTempDirectory());
+}
+
+TEST(ReadProjectTest, WindowsAreReadInFileOrder) {
+  TTempDir dir;
+  TRecordingSink sink;
+  const std::string project =
+      Project("1.0", Window("<Wave>\r\n      <File>a.vlf</File>\r\n    </Wave>", "Julia") +
+                         Window("<Wave />", "Skipped") +
+                         Window("<Music>\r\n      <File>song.wav</File>\r\n    </Music>", "") +
+                         Window("<Wave>\r\n      <File>b.vlf</File>\r\n      <TempFile>3</TempFile>\r\n    </Wave>",
+                                "Julia"));
+  WriteFileBytes(dir.File("s.tkp"), project);
+  TRecordingReader reader;
+  std::string error;
+  ASSERT_EQ(ReadProject(dir.File("s.tkp"), reader, error), TProjectReadResult::Read) << error;
+  const std::string temp = dir.File("sTempSaveFiles/savedProjectWindowFile3.wav");
+  EXPECT_EQ(reader.log, (std::vector<std::string>{
+                            "counter 7", "frame 0 10", "frame 1 20", "frame 2 700", "frame 3 400",
+                            "frame state 2", "open a.vlf", "window 0 1", "window 1 2", "window 2 300",
+                            "window 3 200", "name 'Julia'", "open b.vlf from " + temp, "window 0 1",
+                            "window 1 2", "window 2 300", "window 3 200", "name ''", "last ''"}));
+  EXPECT_EQ(sink.Messages(),
+            (std::vector<TRecordedMessage>{{"When opening file \"b.vlf\" from project, a window with name "
+                                            "\"Julia\" already exists",
+                                            "Error", TMessageIcon::Information}}));
+}
+
+TEST(ReadProjectTest, FailuresStopTheReadWithTheirPosition) {
+  TTempDir dir;
+  TRecordingReader reader;
+  std::string error;
+  EXPECT_EQ(ReadProject(dir.File("none.tkp"), reader, error), TProjectReadResult::CannotOpen);
+
+  WriteFileBytes(dir.File("v.tkp"), Project("2.0", ""));
+  EXPECT_EQ(ReadProject(dir.File("v.tkp"), reader, error), TProjectReadResult::Failed);
+  EXPECT_EQ(error, "the project file has the version \"2.0\", and this program reads only version 1.0.");
+  EXPECT_TRUE(reader.log.empty());
+
+  // A bad Width fails after Left and Top were applied.
+  WriteFileBytes(dir.File("w.tkp"), Project("1.0", Window("<Wave><File>a.vlf</File></Wave>", "", "wide")));
+  EXPECT_EQ(ReadProject(dir.File("w.tkp"), reader, error), TProjectReadResult::Failed);
+  EXPECT_EQ(error, "In Width: Value must be positive and more than 0. At line 18, column 12.")
+      << error;
+  ASSERT_GE(reader.log.size(), 3u);
+  EXPECT_EQ(reader.log[reader.log.size() - 3], "window 0 1");
+  EXPECT_EQ(reader.log[reader.log.size() - 2], "window 1 2");
+
+  WriteFileBytes(dir.File("u.tkp"), Project("1.0", Window("<Wave><File>unreadable.vlf</File></Wave>", "")));
+  EXPECT_EQ(ReadProject(dir.File("u.tkp"), reader, error), TProjectReadResult::Failed);
+  EXPECT_EQ(error, " At line 14, column 11.");
+
+  WriteFileBytes(dir.File("t.tkp"), Project("1.0", Window("<Wave><TempFile>../../x</TempFile></Wave>", "")));
+  EXPECT_EQ(ReadProject(dir.File("t.tkp"), reader, error), TProjectReadResult::Failed);
+  EXPECT_EQ(error, "In TempFile: \"../../x\" is not the number of a temp copy. At line 15, column 21.");
+
+  WriteFileBytes(dir.File("g.tkp"), Project("1.0", "  <Window><Wave /></Window>\r\n"));
+  EXPECT_EQ(ReadProject(dir.File("g.tkp"), reader, error), TProjectReadResult::Failed);
+  EXPECT_EQ(error, "unexpected end of element \"Window\", expect begin of element \"Left\". at line 14, column 27.");
+}
