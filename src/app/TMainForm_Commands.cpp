@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -277,7 +278,9 @@ void TMainForm::HandleCommandLine(const std::vector<std::string>& arguments) {
     ProjectFile.clear();
     return;
   }
-  const std::string& argument = arguments.front();
+  // A name relative to the folder the program was started in is taken as the full path, so
+  // that a project keeps paths that work from anywhere.
+  const std::string argument = ToBytes(QFileInfo(FromBytes(arguments.front())).absoluteFilePath());
   // The extension is taken after the last "." of the file-name part, so that dots in
   // folder names or in the name itself do not matter.
   std::string folder, file = argument, name, extension, unused;

@@ -1,5 +1,6 @@
 // Runs velmora-cli as a user would and checks its output, files and exit codes.
 #include <cstring>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -129,4 +130,37 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
   const TRun help = Cli("--help", dir);
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.rfind("usage: velmora-cli COMMAND", 0), 0u);
+}
+
+TEST(CliTest, CheckReadsProjectsAndTheFilesOfTheirWindows) {
+  TTempDir dir;
+  ASSERT_EQ(Cli("new a.vlf", dir).exitCode, 0);
+  const std::string header =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<!DOCTYPE Project SYSTEM \"Project.dtd\">\r\n\r\n";
+  auto project = [&](const std::string& windows) {
+    return header + "<Project>\r\n<Version>1.0</Version>\r\n<NoNameCounter>3</NoNameCounter>\r\n"
+                    "<Frame><Left>0</Left><Top>0</Top><Width>600</Width><Height>400</Height><Normal /></Frame>\r\n" +
+           windows + "</Project>\r\n";
+  };
+  auto window = [](const std::string& wave, const std::string& name) {
+    return "<Window>" + wave + "<Name>" + name +
+           "</Name><Left>1</Left><Top>2</Top><Width>300</Width><Height>200</Height><Normal /></Window>\r\n";
+  };
+  std::filesystem::create_directory(dir.File("sTempSaveFiles"));
+  WriteFileBytes(dir.File("sTempSaveFiles/savedProjectWindowFile0.wav"), ReadFileBytes(dir.File("a.vlf")));
+  WriteFileBytes(dir.File("s.tkp"),
+                 project(window("<Wave><File>" + dir.File("a.vlf") + "</File></Wave>", "A") +
+                         window("<Wave><TempFile>0</TempFile></Wave>", "A")));
+  TRun run = Cli("check s.tkp", dir);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "OK\n");
+  // The duplicate name is reported as the application reports it, and is not fatal.
+  EXPECT_EQ(run.err, "When opening file \"\" from project, a window with name \"A\" already exists\n");
+
+  WriteFileBytes(dir.File("t.tkp"), project(window("<Wave><File>" + dir.File("gone.vlf") + "</File></Wave>", "B")));
+  run = Cli("check t.tkp", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "Cannot read the file: \"" + dir.File("gone.vlf") +
+                         "\", the file does not exist or cannot be opened.\n"
+                         "Cannot read the file: \"t.tkp\", At line 8, column 9.\n");
 }

@@ -48,7 +48,12 @@ const TDTDItem& ProjectFileDTD() {
 
 bool TProjectPaths::Split(const std::string& projectPath) {
   std::string folder, file, name, extension, error;
-  if (!PathOfPathFile(projectPath, folder, file, error)) return false;
+  // A bare file name lies in the current folder.
+  if (projectPath.empty()) return false;
+  if (!PathOfPathFile(projectPath, folder, file, error)) {
+    folder = ".";
+    file = projectPath;
+  }
   NameOfFile(file, name, extension, error);
   if (file.find('.') == std::string::npos) name = file;
   m_tempDirectory = folder + kPathSeparator + name + "TempSaveFiles";

@@ -21,7 +21,7 @@ inline constexpr const char* kProjectVersion = "1.0";
 // savedProjectWindowFile<n> afterwards.
 class TProjectPaths {
  public:
-  // False when the project path has no folder part.
+  // False for an empty path; a bare file name lies in the current folder.
   bool Split(const std::string& projectPath);
 
   const std::string& TempDirectory() const { return m_tempDirectory; }

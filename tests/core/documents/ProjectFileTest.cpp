@@ -64,7 +64,9 @@ std::string Window(const std::string& document, const std::string& name, const s
 
 TEST(TProjectPathsTest, CopiesLiveInAFolderNamedAfterTheProject) {
   TProjectPaths paths;
-  EXPECT_FALSE(paths.Split("session.tkp"));
+  EXPECT_FALSE(paths.Split(""));
+  ASSERT_TRUE(paths.Split("session.tkp"));
+  EXPECT_EQ(paths.TempDirectory(), "./sessionTempSaveFiles");
   ASSERT_TRUE(paths.Split("/home/me/my.pics/session.tkp"));
   EXPECT_EQ(paths.TempDirectory(), "/home/me/my.pics/sessionTempSaveFiles");
   EXPECT_EQ(paths.NewCopy(0), "/home/me/my.pics/sessionTempSaveFiles/newProjectWindowFile0.wav");
