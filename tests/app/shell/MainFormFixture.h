@@ -6,6 +6,8 @@
 #include <vector>
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -37,7 +39,9 @@ class TMainFormFixture : public ::testing::Test {
   }
 
   void TearDown() override {
-    for (TMDIChildWave* w : form->ChildWindows()) w->SetCloseAllowed(true);
+    if (form) {
+      for (TMDIChildWave* w : form->ChildWindows()) w->SetCloseAllowed(true);
+    }
     form.reset();
     SetQuestionHandler(m_previousQuestion);
     SetFileDialogHandler(m_previousDialog);
