@@ -45,6 +45,8 @@ void TViewWave::SetFractalBoundsAndRestart(double left, double top, double right
       !std::isfinite(bottom) || left == right || top == bottom) {
     return;
   }
+  // The worker copies the record when it starts: it must be gone before the record changes.
+  StopComputation();
   m_fractProps.Left.SetValue(left);
   m_fractProps.Top.SetValue(top);
   m_fractProps.Right.SetValue(right);

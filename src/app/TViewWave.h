@@ -47,8 +47,12 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   // The owner requests the repaint afterwards.
   void SetViewProps(const TVoldViewProps& settings) { m_viewProps = settings; }
   const TFractProps& GetFractProps() const override { return m_fractProps; }
-  // The caller restarts the computation.
-  void SetFractProps(const TFractProps& props) { m_fractProps = props; }
+  // Stops a running computation first, since the worker reads the record; the caller
+  // restarts the computation.
+  void SetFractProps(const TFractProps& props) {
+    StopComputation();
+    m_fractProps = props;
+  }
 
   void RequestFullRepaint();
   // Paints that part of the fractal into the backing image and schedules it for the screen.

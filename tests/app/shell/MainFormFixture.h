@@ -62,7 +62,7 @@ class TMainFormFixture : public ::testing::Test {
   }
 
   static void WaitForComputation(TMDIChildWave* window) {
-    for (int i = 0; i < 500 && window->View()->Computation().Running(); ++i) QTest::qWait(10);
+    for (int i = 0; i < 6000 && window->View()->Computation().Running(); ++i) QTest::qWait(10);
     QApplication::processEvents();
   }
 

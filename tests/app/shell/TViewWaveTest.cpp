@@ -27,7 +27,7 @@ class TViewWaveTest : public ::testing::Test {
   void TearDown() override { window.reset(); }
 
   void Wait() {
-    for (int i = 0; i < 500 && view->Computation().Running(); ++i) QTest::qWait(10);
+    for (int i = 0; i < 6000 && view->Computation().Running(); ++i) QTest::qWait(10);
     QApplication::processEvents();
   }
 
