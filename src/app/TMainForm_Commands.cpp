@@ -22,14 +22,14 @@
 namespace {
 
 TFileDialogSpec FractalDialog(bool save) {
-  TFileDialogSpec spec;
-  spec.title = save ? "Save Fractal" : "Open Fractal";
-  spec.defaultExtension = "vlf";
-  spec.filter = "Fractals (*.vlf)|*.vlf|All files (*.*)|*.*";
-  spec.save = save;
-  spec.multiple = !save;
-  spec.overwritePrompt = save;
-  return spec;
+  TFileDialogSpec request;
+  request.title = save ? "Save Fractal" : "Open Fractal";
+  request.defaultExtension = "vlf";
+  request.filter = "Fractals (*.vlf)|*.vlf|All files (*.*)|*.*";
+  request.save = save;
+  request.multiple = !save;
+  request.overwritePrompt = save;
+  return request;
 }
 
 }  // namespace

@@ -22,14 +22,14 @@
 namespace {
 
 TFileDialogSpec ProjectDialog(const char* title, bool save, int helpContext) {
-  TFileDialogSpec spec;
-  spec.title = title;
-  spec.defaultExtension = "tkp";
-  spec.filter = "Project Files (*.tkp)|*.tkp|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
-  spec.save = save;
-  spec.overwritePrompt = save;
-  spec.helpContext = helpContext;
-  return spec;
+  TFileDialogSpec request;
+  request.title = title;
+  request.defaultExtension = "tkp";
+  request.filter = "Project Files (*.tkp)|*.tkp|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
+  request.save = save;
+  request.overwritePrompt = save;
+  request.helpContext = helpContext;
+  return request;
 }
 
 // Reading a project into the main window: each Window becomes an open window.

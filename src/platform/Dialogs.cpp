@@ -71,16 +71,16 @@ std::string QtFileFilter(const std::string& filter) {
   return filters.join(";;").toStdString();
 }
 
-std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogSpec& spec,
+std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogSpec& request,
                                        const std::string& initialPath) {
-  if (FileDialogHandler()) return FileDialogHandler()(spec);
-  QFileDialog dialog(parent, Text(spec.title), FromBytes(initialPath), Text(QtFileFilter(spec.filter)));
-  dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(spec.save       ? QFileDialog::AnyFile
-                     : spec.multiple ? QFileDialog::ExistingFiles
+  if (FileDialogHandler()) return FileDialogHandler()(request);
+  QFileDialog dialog(parent, Text(request.title), FromBytes(initialPath), Text(QtFileFilter(request.filter)));
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save       ? QFileDialog::AnyFile
+                     : request.multiple ? QFileDialog::ExistingFiles
                                      : QFileDialog::ExistingFile);
-  dialog.setDefaultSuffix(Text(spec.defaultExtension));
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.overwritePrompt);
+  dialog.setDefaultSuffix(Text(request.defaultExtension));
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
   dialog.setSizeGripEnabled(true);
   std::vector<std::string> chosen;
   if (dialog.exec() != QDialog::Accepted) return chosen;

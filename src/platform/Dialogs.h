@@ -41,10 +41,10 @@ std::string QtFileFilter(const std::string& filter);
 
 // Runs the dialog; the chosen files as byte paths, none when it was cancelled. A typed save
 // name without extension gets the default one.
-std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogSpec& spec,
+std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogSpec& request,
                                        const std::string& initialPath = "");
 // Tests choose the files through a handler instead of a dialog.
-using TFileDialogHandler = std::function<std::vector<std::string>(const TFileDialogSpec& spec)>;
+using TFileDialogHandler = std::function<std::vector<std::string>(const TFileDialogSpec& request)>;
 TFileDialogHandler SetFileDialogHandler(TFileDialogHandler handler);
 
 // Paths between Qt and the byte strings of the core.

@@ -76,8 +76,8 @@ class TDlgColorPalette1DTest : public ::testing::Test {
   TColor ColorIn(const char* box) { return Get<TColorBox>(box)->GetColor(); }
   // The file dialogs answer with path and keep what they were asked.
   void AnswerFileDialogs(const std::string& path) {
-    SetFileDialogHandler([this, path](const TFileDialogSpec& spec) {
-      specs.push_back(spec);
+    SetFileDialogHandler([this, path](const TFileDialogSpec& request) {
+      specs.push_back(request);
       return std::vector<std::string>{path};
     });
   }
@@ -247,10 +247,10 @@ TEST_F(TDlgColorPalette1DTest, SaveAndOpenGoThroughThePaletteFileDialogs) {
   ASSERT_EQ(specs.size(), 2u);
   const std::string filter =
       "Color Palette 1D (*.cp1)|*.cp1|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
-  for (const TFileDialogSpec& spec : specs) {
-    EXPECT_EQ(spec.defaultExtension, "cp1");
-    EXPECT_EQ(spec.filter, filter);
-    EXPECT_EQ(spec.overwritePrompt, spec.save);
+  for (const TFileDialogSpec& request : specs) {
+    EXPECT_EQ(request.defaultExtension, "cp1");
+    EXPECT_EQ(request.filter, filter);
+    EXPECT_EQ(request.overwritePrompt, request.save);
   }
   EXPECT_EQ(specs[0].title, "Save Color Palette 1D");
   EXPECT_TRUE(specs[0].save);

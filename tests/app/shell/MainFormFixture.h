@@ -28,8 +28,8 @@ class TMainFormFixture : public ::testing::Test {
       questions.push_back(title + ": " + text);
       return answer;
     });
-    m_previousDialog = SetFileDialogHandler([this](const TFileDialogSpec& spec) {
-      dialogTitles.push_back(spec.title);
+    m_previousDialog = SetFileDialogHandler([this](const TFileDialogSpec& request) {
+      dialogTitles.push_back(request.title);
       return chosenFiles;
     });
     form = std::make_unique<TMainForm>();
