@@ -280,12 +280,16 @@ const TDTDItem& TColorPalette1DItem::FileDTD() {
   return *grammar;
 }
 
+std::unique_ptr<TXMLComplexElement> TColorPalette1DItem::BuildFileDocument() const {
+  auto xmlUnit = std::make_unique<TXMLComplexElement>("UnitColorPalette1D");
+  xmlUnit->Add(std::make_unique<TXMLStringElement>("Version", "1.0"));
+  WriteXML(*xmlUnit->Add(std::make_unique<TXMLComplexElement>("ColorPalette1D")));
+  return xmlUnit;
+}
+
 bool TColorPalette1DItem::SaveToFile(const std::string& path) const {
-  TXMLComplexElement xmlUnit("UnitColorPalette1D");
-  xmlUnit.Add(std::make_unique<TXMLStringElement>("Version", "1.0"));
-  WriteXML(*xmlUnit.Add(std::make_unique<TXMLComplexElement>("ColorPalette1D")));
   std::string error;
-  if (!::SaveToFile(xmlUnit, path, error)) {
+  if (!::SaveToFile(*BuildFileDocument(), path, error)) {
     ErrorReporter.ShowMessage("Cannot save Color Palette File: " + error + ".", "FileError",
                               TMessageIcon::Information);
     return false;
@@ -293,14 +297,31 @@ bool TColorPalette1DItem::SaveToFile(const std::string& path) const {
   return true;
 }
 
+namespace {
+
+// A version other than 1.0 is reported but read all the same.
+bool CheckPaletteVersion(const std::string& version, std::string&) {
+  if (!version.empty()) VELMORA_SOFT_ASSERT(version == "1.0", "version == \"1.0\"", kSource);
+  return true;
+}
+
+}  // namespace
+
 TXMLReadStatus TColorPalette1DItem::LoadFromFile(const std::string& path, std::string& message) {
-  // A version other than 1.0 is reported but read all the same.
-  const auto checkVersion = [](const std::string& version, std::string&) {
-    if (!version.empty()) VELMORA_SOFT_ASSERT(version == "1.0", "version == \"1.0\"", kSource);
-    return true;
-  };
   std::unique_ptr<TXMLComplexElement> root;
-  const TXMLReadStatus status = ReadXMLFile(path, FileDTD(), checkVersion, root, message);
+  const TXMLReadStatus status = ReadXMLFile(path, FileDTD(), CheckPaletteVersion, root, message);
+  return ReadFileTree(status, root.get(), message);
+}
+
+TXMLReadStatus TColorPalette1DItem::LoadFromBytes(const std::string& bytes, std::string& message) {
+  std::unique_ptr<TXMLComplexElement> root;
+  const TXMLReadStatus status = ReadXMLBytes(bytes, FileDTD(), CheckPaletteVersion, root, message);
+  return ReadFileTree(status, root.get(), message);
+}
+
+TXMLReadStatus TColorPalette1DItem::ReadFileTree(TXMLReadStatus status,
+                                                 const TXMLComplexElement* root,
+                                                 std::string& message) {
   if (status != TXMLReadStatus::Ok) return status;
 
   const TXMLItem* xmlUnit = root->GetFirst();

@@ -82,12 +82,16 @@ class TColorPalette1DItem {
   // The grammar of the ColorPalette1D element, for embedding in a file's grammar.
   static std::unique_ptr<TDTDItem> GetDTD();
 
+  // The element tree of the palette file: UnitColorPalette1D with Version and ColorPalette1D.
+  std::unique_ptr<TXMLComplexElement> BuildFileDocument() const;
   // Writes the palette as a palette file; on failure shows "Cannot save Color Palette
   // File: ..." and returns false.
   bool SaveToFile(const std::string& path) const;
   // Reads a palette file into the palette. On CannotOpen message is empty and the palette
   // untouched; on Failed message says why (with the position when a value was refused).
   TXMLReadStatus LoadFromFile(const std::string& path, std::string& message);
+  // The same for a file's content in memory; it is never CannotOpen.
+  TXMLReadStatus LoadFromBytes(const std::string& bytes, std::string& message);
   // The grammar of the palette file, built on first use and kept.
   static const TDTDItem& FileDTD();
 
@@ -95,6 +99,9 @@ class TColorPalette1DItem {
   // Copies the chain behind other into a new chain behind this stop.
   void CopyChainFrom(const TColorPalette1DItem& other);
   void DestroyChain();
+  // The part of a load after the grammar: the stops from the element tree.
+  TXMLReadStatus ReadFileTree(TXMLReadStatus status, const TXMLComplexElement* root,
+                              std::string& message);
 
   TColor m_colorBefore = 0;
   bool m_useColorAfter = false;

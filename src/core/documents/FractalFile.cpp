@@ -66,17 +66,18 @@ bool SaveFractalFile(const std::string& path, const TVoldViewProps& settings,
   return true;
 }
 
-TXMLReadStatus LoadFractalFile(const std::string& path, TVoldViewProps& settings,
-                               TFractProps& props, std::string& message) {
-  std::unique_ptr<TXMLComplexElement> root;
-  const TXMLReadStatus status = ReadXMLFile(
-      path, FractalFileDTD(),
-      [](const std::string& version, std::string&) {
-        // A file without any Version is refused by the grammar, which says why.
-        if (!version.empty()) VELMORA_SOFT_ASSERT(version == kVersion, "version == \"1.0\"", kSource);
-        return true;
-      },
-      root, message);
+namespace {
+
+// A Version other than 1.0 is reported but read all the same; a file without any Version is
+// refused by the grammar, which says why.
+bool CheckFractalVersion(const std::string& version, std::string&) {
+  if (!version.empty()) VELMORA_SOFT_ASSERT(version == kVersion, "version == \"1.0\"", kSource);
+  return true;
+}
+
+// The part of a load after the grammar: the records from the element tree.
+TXMLReadStatus ReadFractalTree(TXMLReadStatus status, const TXMLComplexElement* root,
+                               TVoldViewProps& settings, TFractProps& props, std::string& message) {
   if (status != TXMLReadStatus::Ok) return status;
 
   const TXMLItem* xmlUnitFractal = root->GetFirst();
@@ -95,6 +96,24 @@ TXMLReadStatus LoadFractalFile(const std::string& path, TVoldViewProps& settings
     return TXMLReadStatus::Failed;
   }
   return TXMLReadStatus::Ok;
+}
+
+}  // namespace
+
+TXMLReadStatus LoadFractalFile(const std::string& path, TVoldViewProps& settings,
+                               TFractProps& props, std::string& message) {
+  std::unique_ptr<TXMLComplexElement> root;
+  const TXMLReadStatus status =
+      ReadXMLFile(path, FractalFileDTD(), CheckFractalVersion, root, message);
+  return ReadFractalTree(status, root.get(), settings, props, message);
+}
+
+TXMLReadStatus LoadFractalBytes(const std::string& bytes, TVoldViewProps& settings,
+                                TFractProps& props, std::string& message) {
+  std::unique_ptr<TXMLComplexElement> root;
+  const TXMLReadStatus status =
+      ReadXMLBytes(bytes, FractalFileDTD(), CheckFractalVersion, root, message);
+  return ReadFractalTree(status, root.get(), settings, props, message);
 }
 
 std::string LoadFailureReason(TXMLReadStatus status, const std::string& message) {

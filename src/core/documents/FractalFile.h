@@ -37,6 +37,9 @@ bool SaveFractalFile(const std::string& path, const TVoldViewProps& settings,
 // assertion and the read goes on.
 TXMLReadStatus LoadFractalFile(const std::string& path, TVoldViewProps& settings,
                                TFractProps& props, std::string& message);
+// The same for a file's content in memory; it is never CannotOpen.
+TXMLReadStatus LoadFractalBytes(const std::string& bytes, TVoldViewProps& settings,
+                                TFractProps& props, std::string& message);
 
 // The reason shown for a file that cannot be opened.
 inline constexpr const char* kFileCannotBeOpened = "the file does not exist or cannot be opened.";

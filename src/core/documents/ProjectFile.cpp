@@ -133,17 +133,26 @@ int WindowStateOf(const std::string& element) {
   return -1;
 }
 
+namespace {
+
+bool CheckProjectVersion(const std::string& version, std::string& error) {
+  if (version == kProjectVersion) return true;
+  error = "the project file has the version \"" + version +
+          "\", and this program reads only version 1.0.";
+  return false;
+}
+
+}  // namespace
+
 TXMLReadStatus ReadProjectTree(const std::string& path, std::unique_ptr<TXMLComplexElement>& root,
                                std::string& message) {
-  return ReadXMLFile(
-      path, ProjectFileDTD(),
-      [](const std::string& version, std::string& error) {
-        if (version == kProjectVersion) return true;
-        error = "the project file has the version \"" + version +
-                "\", and this program reads only version 1.0.";
-        return false;
-      },
-      root, message);
+  return ReadXMLFile(path, ProjectFileDTD(), CheckProjectVersion, root, message);
+}
+
+TXMLReadStatus ReadProjectTreeBytes(const std::string& bytes,
+                                    std::unique_ptr<TXMLComplexElement>& root,
+                                    std::string& message) {
+  return ReadXMLBytes(bytes, ProjectFileDTD(), CheckProjectVersion, root, message);
 }
 
 TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow) {
@@ -192,10 +201,12 @@ bool ReadGeometry(const TXMLItem* first, const std::function<void(int, int32_t)>
   return true;
 }
 
-TProjectReadResult ReadProject(const std::string& path, TProjectReader& reader,
-                               std::string& errorText) {
-  std::unique_ptr<TXMLComplexElement> root;
-  const TXMLReadStatus status = ReadProjectTree(path, root, errorText);
+namespace {
+
+// The part of a read after the grammar: the values and the windows, handed to reader.
+TProjectReadResult ReadProjectValues(TXMLReadStatus status, const TXMLComplexElement* root,
+                                     const std::string& path, TProjectReader& reader,
+                                     std::string& errorText) {
   if (status == TXMLReadStatus::CannotOpen) return TProjectReadResult::CannotOpen;
   if (status != TXMLReadStatus::Ok) return TProjectReadResult::Failed;
 
@@ -258,4 +269,20 @@ TProjectReadResult ReadProject(const std::string& path, TProjectReader& reader,
   }
   reader.LastName(lastName);
   return TProjectReadResult::Read;
+}
+
+}  // namespace
+
+TProjectReadResult ReadProject(const std::string& path, TProjectReader& reader,
+                               std::string& errorText) {
+  std::unique_ptr<TXMLComplexElement> root;
+  const TXMLReadStatus status = ReadProjectTree(path, root, errorText);
+  return ReadProjectValues(status, root.get(), path, reader, errorText);
+}
+
+TProjectReadResult ReadProjectBytes(const std::string& bytes, const std::string& path,
+                                    TProjectReader& reader, std::string& errorText) {
+  std::unique_ptr<TXMLComplexElement> root;
+  const TXMLReadStatus status = ReadProjectTreeBytes(bytes, root, errorText);
+  return ReadProjectValues(status, root.get(), path, reader, errorText);
 }

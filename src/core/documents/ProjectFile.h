@@ -54,6 +54,10 @@ int WindowStateOf(const std::string& element);  // -1 for another name
 // message. On Ok root holds "Root" with the Project element as its first child.
 TXMLReadStatus ReadProjectTree(const std::string& path, std::unique_ptr<TXMLComplexElement>& root,
                                std::string& message);
+// The same for a file's content in memory.
+TXMLReadStatus ReadProjectTreeBytes(const std::string& bytes,
+                                    std::unique_ptr<TXMLComplexElement>& root,
+                                    std::string& message);
 
 // What a Window element of a project says about its document.
 struct TProjectWindow {
@@ -103,3 +107,7 @@ enum class TProjectReadResult { CannotOpen = 0, Read = 1, Failed = 2 };
 // reader's or the value's message, with the position where one belongs).
 TProjectReadResult ReadProject(const std::string& path, TProjectReader& reader,
                                std::string& errorText);
+// The same for the content of a project file in memory; path is where the project stands,
+// which places its temp copies.
+TProjectReadResult ReadProjectBytes(const std::string& bytes, const std::string& path,
+                                    TProjectReader& reader, std::string& errorText);

@@ -264,6 +264,24 @@ TEST(TColorPalette1DItemTest, LoadFailuresLeaveThePaletteAlone) {
   EXPECT_EQ(palette, before);
 }
 
+TEST(TColorPalette1DItemTest, ContentInMemoryLoadsAsTheFileDoes) {
+  TTempDir dir;
+  for (const std::string& bytes :
+       {PaletteFile(Item("0.25", "00FF00") + Item("1/2", "0000FF", true)),
+        PaletteFile(Item("0.75", "0000FF") + Item("0.25", "00FF00")), PaletteFile(Item("1.5", "FF")),
+        PaletteFile(Item("0.5", "red")), std::string("<UnitColorPalette1D>")}) {
+    WriteFileBytes(dir.File("p.cp1"), bytes);
+    TColorPalette1DItem fromFile(kRed, kBlue);
+    std::string fileMessage;
+    const TXMLReadStatus fileStatus = fromFile.LoadFromFile(dir.File("p.cp1"), fileMessage);
+    TColorPalette1DItem fromBytes(kRed, kBlue);
+    std::string bytesMessage;
+    EXPECT_EQ(fromBytes.LoadFromBytes(bytes, bytesMessage), fileStatus);
+    EXPECT_EQ(bytesMessage, fileMessage);
+    EXPECT_EQ(Stops(fromBytes), Stops(fromFile));
+  }
+}
+
 TEST(TColorPalette1DItemTest, OtherVersionIsReportedTwiceAndRead) {
   TTempDir dir;
   TRecordingSink sink;

@@ -105,6 +105,23 @@ TEST(FractalFileTest, EachFailureGivesItsMessage) {
   EXPECT_EQ(r.settings.SensOutside, SensHigh);
 }
 
+TEST(FractalFileTest, ContentInMemoryLoadsAsTheFileDoes) {
+  TTempDir dir;
+  const std::string outerOnItsBound =
+      DefaultFileWith("<OuterCircle>1000<", "<OuterCircle>1.0000000000000002<");
+  for (const std::string& bytes :
+       {DefaultFileBytes(), DefaultFileWith("<MapZ />", "<MapC />"), outerOnItsBound,
+        DefaultFileWith("</MaxDepth>", "</MaxDeph>"), std::string()}) {
+    const TLoaded fromFile = Load(dir, bytes);
+    TLoaded fromBytes;
+    fromBytes.status = LoadFractalBytes(bytes, fromBytes.settings, fromBytes.props, fromBytes.message);
+    EXPECT_EQ(fromBytes.status, fromFile.status);
+    EXPECT_EQ(fromBytes.message, fromFile.message);
+    EXPECT_EQ(fromBytes.settings, fromFile.settings);
+    EXPECT_EQ(fromBytes.props, fromFile.props);
+  }
+}
+
 TEST(FractalFileTest, AnotherVersionIsReportedAndReadAnyway) {
   TTempDir dir;
   TRecordingSink sink;

@@ -168,3 +168,23 @@ TEST(ReadProjectTest, FailuresStopTheReadWithTheirPosition) {
   EXPECT_EQ(ReadProject(dir.File("g.tkp"), reader, error), TProjectReadResult::Failed);
   EXPECT_EQ(error, "unexpected end of element \"Window\", expect begin of element \"Left\". at line 14, column 27.");
 }
+
+TEST(ReadProjectTest, ContentInMemoryReadsAsTheFileDoes) {
+  TTempDir dir;
+  TRecordingSink sink;
+  const std::string windows =
+      Window("<Wave>\r\n      <File>a.vlf</File>\r\n    </Wave>", "Julia") +
+      Window("<Wave>\r\n      <File>b.vlf</File>\r\n      <TempFile>3</TempFile>\r\n    </Wave>", "");
+  for (const std::string& bytes : {Project("1.0", windows), Project("1.0", windows, "0"),
+                                   Project("2.0", windows), std::string("<Project>")}) {
+    WriteFileBytes(dir.File("s.tkp"), bytes);
+    TRecordingReader fileReader;
+    std::string fileError;
+    const TProjectReadResult fromFile = ReadProject(dir.File("s.tkp"), fileReader, fileError);
+    TRecordingReader bytesReader;
+    std::string bytesError;
+    EXPECT_EQ(ReadProjectBytes(bytes, dir.File("s.tkp"), bytesReader, bytesError), fromFile);
+    EXPECT_EQ(bytesError, fileError);
+    EXPECT_EQ(bytesReader.log, fileReader.log);
+  }
+}
