@@ -9,6 +9,7 @@
 #include <new>
 #include <utility>
 
+#include "core/fractal/EngineSetup.h"
 #include "core/fractal/FormulaStep.h"
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
@@ -26,38 +27,12 @@
 
 namespace {
 
-using TComplex = std::complex<double>;
-
-// Everything one call takes from its record; the pixel loop reads nothing else.
-struct TSetup {
-  double maxDepth;
-  double outer2;     // R^2
-  double inner2;     // r^2
-  double logOuter2;  // ln R^2, for the fractional depth
-  double inverseN;   // 1 / N, for the fractional depth of formula 3
-  int32_t maxCycle;
-  int32_t n;
-  int32_t m;
-  bool fractional;
-  TFractMap map;
-  TComplex c;
-  TComplex d;
-  double left;
-  double right;
-  int32_t xResolution;
-  const double* rowsIm;  // imaginary part of every row's point
-  double* historyRe;     // past iterates, newest first
-  double* historyIm;
-};
-
-enum class TOutcome : uint8_t { Escaped, Cycle, Undecided, Fault };
-
-struct TOrbit {
-  TOutcome outcome;
-  double depth;
-  double modulus2;  // |z'|^2 of the escaping iterate
-  int32_t cycle;
-};
+using engine::FinalDepth;
+using engine::StepsOf;
+using engine::TComplex;
+using engine::TOrbit;
+using engine::TOutcome;
+using engine::TSetup;
 
 // A volatile copy: the value must be computed before this point, which keeps the compiler
 // from moving the arithmetic that may raise a fault past the flag test that follows.
@@ -117,45 +92,6 @@ TOrbit Iterate(const TSetup& s, TComplex z, TComplex c, TComplex d) {
     depth = depth + 1.0;
   }
   return {TOutcome::Undecided, depth, 0.0, 0};
-}
-
-// The depth to store, before the division by MaxDepth.
-template <int Formula>
-double FinalDepth(const TSetup& s, const TOrbit& orbit) {
-  double depth = orbit.depth;
-  switch (orbit.outcome) {
-    case TOutcome::Fault:
-      return depth;
-    case TOutcome::Cycle:
-      return -depth;
-    case TOutcome::Escaped:
-      if (s.fractional) {
-        const double logModulus2 = std::log(orbit.modulus2);
-        if constexpr (Formula == 0) {
-          depth = depth - logModulus2 / s.logOuter2;
-        } else if constexpr (Formula == 1) {
-          depth = depth - 0.5 * logModulus2 / s.logOuter2;
-        } else if constexpr (Formula == 2) {
-          depth = depth - (1.0 / 3.0) * logModulus2 / s.logOuter2;
-        } else if constexpr (Formula == 3) {
-          depth = depth - s.inverseN * logModulus2 / s.logOuter2;
-        }
-      }
-      // An escaped point never reads as undecided: a fraction that cancels the depth
-      // exactly takes the floor too.
-      if (depth <= 0.0) depth = 0.0001;
-      break;
-    case TOutcome::Undecided:
-      break;
-  }
-  // An orbit that reached the depth limit is undecided, never MaxDepth / MaxDepth.
-  if (depth == s.maxDepth) depth = 0.0;
-  return depth;
-}
-
-uint64_t StepsOf(const TOrbit& orbit) {
-  const double steps = orbit.outcome == TOutcome::Undecided ? orbit.depth - 1.0 : orbit.depth;
-  return static_cast<uint64_t>(steps);
 }
 
 template <int Formula>
@@ -221,6 +157,41 @@ std::unique_ptr<double[]> AllocateDoubles(int32_t size) {
   return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<size_t>(size)]);
 }
 
+// The imaginary parts of the rows' points, followed by the padding the lanes may read.
+std::unique_ptr<double[]> RowsOf(const TFractProps& props) {
+  const int32_t height = props.YResolution.GetValue();
+  std::unique_ptr<double[]> rowsIm = AllocateDoubles(height + engine::kRowsPadding);
+  if (rowsIm == nullptr) return nullptr;
+  for (int32_t y = 0; y < height; ++y) {
+    rowsIm[y] = MapPixel(props.Top.GetValue(), props.Bottom.GetValue(), y, height);
+  }
+  std::fill_n(rowsIm.get() + height, engine::kRowsPadding, 0.0);
+  return rowsIm;
+}
+
+// Everything of the setup but its buffers.
+TSetup SetupOf(const TFractProps& props) {
+  const double outer = props.OuterCircle.GetValue();
+  const double inner = props.InnerDist.GetValue();
+  TSetup setup{};
+  setup.maxDepth = static_cast<double>(props.MaxDepth.GetValue());
+  setup.outer2 = outer * outer;
+  setup.inner2 = inner * inner;
+  setup.logOuter2 = std::log(setup.outer2);
+  setup.inverseN = 1.0 / static_cast<double>(props.N.GetValue());
+  setup.maxCycle = props.MaxCycle.GetValue();
+  setup.n = props.N.GetValue();
+  setup.m = props.M.GetValue();
+  setup.fractional = props.Cont == 0;
+  setup.map = props.Map;
+  setup.c = TComplex(props.CR.GetValue(), props.CI.GetValue());
+  setup.d = TComplex(props.DR.GetValue(), props.DI.GetValue());
+  setup.left = props.Left.GetValue();
+  setup.right = props.Right.GetValue();
+  setup.xResolution = props.XResolution.GetValue();
+  return setup;
+}
+
 }  // namespace
 
 bool CheckComputable(const TFractProps& props, std::string& errorText) {
@@ -276,33 +247,13 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
         "Not enough memory to look for cycles of up to " + std::to_string(maxCycle) + " steps.";
     return false;
   }
-  const std::unique_ptr<double[]> rowsIm = AllocateDoubles(height);
+  const std::unique_ptr<double[]> rowsIm = RowsOf(props);
   if (rowsIm == nullptr) {
     errorText =
         "Not enough memory for the rows of a grid of " + GridText(width, height) + " pixels.";
     return false;
   }
-  for (int32_t y = 0; y < height; ++y) {
-    rowsIm[y] = MapPixel(props.Top.GetValue(), props.Bottom.GetValue(), y, height);
-  }
-  const double outer = props.OuterCircle.GetValue();
-  const double inner = props.InnerDist.GetValue();
-  TSetup setup{};
-  setup.maxDepth = static_cast<double>(props.MaxDepth.GetValue());
-  setup.outer2 = outer * outer;
-  setup.inner2 = inner * inner;
-  setup.logOuter2 = std::log(setup.outer2);
-  setup.inverseN = 1.0 / static_cast<double>(props.N.GetValue());
-  setup.maxCycle = maxCycle;
-  setup.n = props.N.GetValue();
-  setup.m = props.M.GetValue();
-  setup.fractional = props.Cont == 0;
-  setup.map = props.Map;
-  setup.c = TComplex(props.CR.GetValue(), props.CI.GetValue());
-  setup.d = TComplex(props.DR.GetValue(), props.DI.GetValue());
-  setup.left = props.Left.GetValue();
-  setup.right = props.Right.GetValue();
-  setup.xResolution = width;
+  TSetup setup = SetupOf(props);
   setup.rowsIm = rowsIm.get();
   setup.historyRe = historyRe.get();
   setup.historyIm = historyIm.get();
