@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cfenv>
 #include <cmath>
 #include <complex>
@@ -9,6 +10,7 @@
 #include <new>
 #include <utility>
 
+#include "core/fractal/EngineLanes.h"
 #include "core/fractal/EngineSetup.h"
 #include "core/fractal/FormulaStep.h"
 #include "core/fractal/TFractArray.h"
@@ -152,6 +154,8 @@ std::string GridText(int32_t width, int32_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
 }
 
+std::atomic<TEnginePath> enginePath{TEnginePath::Auto};
+
 std::unique_ptr<double[]> AllocateDoubles(int32_t size) {
   if (size == 0) return nullptr;
   return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<size_t>(size)]);
@@ -193,6 +197,50 @@ TSetup SetupOf(const TFractProps& props) {
 }
 
 }  // namespace
+
+bool SetEnginePath(TEnginePath path) {
+  if (!EnginePathAvailable(path)) return false;
+  enginePath.store(path, std::memory_order_relaxed);
+  return true;
+}
+
+TEnginePath ActiveEnginePath() {
+  const TEnginePath path = enginePath.load(std::memory_order_relaxed);
+  return path == TEnginePath::Auto ? engine::WidestLanes() : path;
+}
+
+bool EnginePathAvailable(TEnginePath path) {
+  return path == TEnginePath::Auto || path == TEnginePath::Scalar || engine::LanesAvailable(path);
+}
+
+TEnginePath EnginePathFor(const TFractProps& props) {
+  const TEnginePath path = ActiveEnginePath();
+  std::string errorText;
+  if (path == TEnginePath::Scalar || !CheckComputable(props, errorText)) return TEnginePath::Scalar;
+  const std::unique_ptr<double[]> rowsIm = RowsOf(props);
+  if (rowsIm == nullptr) return TEnginePath::Scalar;
+  TSetup setup = SetupOf(props);
+  setup.rowsIm = rowsIm.get();
+  const bool lanes = engine::LanesCanTake(props.Formula, setup, props.YResolution.GetValue(), 0,
+                                          props.XResolution.GetValue());
+  return lanes ? path : TEnginePath::Scalar;
+}
+
+const char* EnginePathName(TEnginePath path) {
+  switch (path) {
+    case TEnginePath::Auto:
+      return "auto";
+    case TEnginePath::Scalar:
+      return "scalar";
+    case TEnginePath::Sse2:
+      return "sse2";
+    case TEnginePath::Avx2:
+      return "avx2";
+    case TEnginePath::Avx512:
+      return "avx512";
+  }
+  return "?";
+}
 
 bool CheckComputable(const TFractProps& props, std::string& errorText) {
   if (!TFractArray::GridSizeAllowed(props.XResolution.GetValue(), props.YResolution.GetValue(),
@@ -258,6 +306,12 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
   setup.historyRe = historyRe.get();
   setup.historyIm = historyIm.get();
 
+  const TEnginePath path = ActiveEnginePath();
+  if (path != TEnginePath::Scalar &&
+      engine::ComputeOnLanes(path, props.Formula, setup, target, firstColumn, lastColumn,
+                             columnsDone, steps)) {
+    return true;
+  }
   kComputeColumns[props.Formula](setup, target, firstColumn, lastColumn, columnsDone, steps);
   return true;
 }

@@ -14,6 +14,25 @@ inline constexpr int32_t kMaxCycleLimit = 1000000;
 // the strips, since only that one knows which columns are complete.
 enum class TColumnsDoneUpdate { EachColumn, Never };
 
+// How the engine iterates. Scalar takes one pixel at a time; the others run formulas 0 to 2
+// on the vector lanes of an instruction set, several pixels at once, with the same results
+// bit for bit. The other formulas, and records the lanes cannot reproduce exactly, always
+// take the scalar loop. Auto takes the widest set the processor has.
+enum class TEnginePath { Auto, Scalar, Sse2, Avx2, Avx512 };
+
+// Chooses the path of every computation started afterwards, in every thread; Auto at
+// program start. False, with nothing changed, for a set this processor does not have.
+bool SetEnginePath(TEnginePath path);
+// The path computations take now, Auto resolved.
+TEnginePath ActiveEnginePath();
+// The path a computation of props takes now: the active one, or Scalar where the lanes
+// leave props to the scalar loop.
+TEnginePath EnginePathFor(const TFractProps& props);
+// Whether this processor can run path; Auto and Scalar always.
+bool EnginePathAvailable(TEnginePath path);
+// "auto", "scalar", "sse2", "avx2" or "avx512".
+const char* EnginePathName(TEnginePath path);
+
 // Whether the engine can compute props: an allowed grid size, MaxDepth at least 1, MaxCycle
 // within 0..kMaxCycleLimit, a known Formula and Map. If not, sets errorText.
 bool CheckComputable(const TFractProps& props, std::string& errorText);
