@@ -294,6 +294,7 @@ bool Compute(const std::string& path, const TOptions& o, TComputed& c) {
     return false;
   }
   const int32_t threads = o.scalar ? 1 : o.threads.value_or(0);
+  if (o.scalar) SetEnginePath(TEnginePath::Scalar);
   const auto start = std::chrono::steady_clock::now();
   const bool ok = ComputeInStrips(c.props, *c.results, threads, {}, c.steps, error);
   c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -336,10 +337,11 @@ int BenchCommand(const TOptions& o) {
   if (!Prepare(o.positional[0], o, c)) return kExitFailure;
   const int32_t repeat = o.repeat.value_or(3);
   const int32_t threads = o.scalar ? 1 : (o.threads ? *o.threads : DefaultComputeThreads());
-  std::printf("%s: %d x %d pixels, formula %d, max depth %d, %d thread%s%s\n",
+  if (o.scalar) SetEnginePath(TEnginePath::Scalar);
+  std::printf("%s: %d x %d pixels, formula %d, max depth %d, %d thread%s, %s\n",
               o.positional[0].c_str(), c.props.XResolution.GetValue(), c.props.YResolution.GetValue(),
               c.props.Formula, c.props.MaxDepth.GetValue(), threads, threads == 1 ? "" : "s",
-              o.scalar ? ", scalar" : "");
+              EnginePathName(EnginePathFor(c.props)));
   std::vector<double> seconds;
   uint64_t steps = 0;
   for (int32_t i = 0; i < repeat; ++i) {
@@ -389,7 +391,7 @@ std::string CliUsage() {
          "  render FILE.vlf OUT.png     compute and paint the picture as a PNG file\n"
          "      [--size WxH] [--threads N] [--cont 0|1]\n"
          "\n"
-         "--threads defaults to every core; --scalar computes on one thread.\n"
+         "--threads defaults to every core; --scalar computes on one thread without vector lanes.\n"
          "--cont 0 gives fractional escape depths (the default), 1 whole depths.\n"
          "Exit codes: 0 success, 1 failure, 2 usage error.\n";
 }

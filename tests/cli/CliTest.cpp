@@ -110,6 +110,8 @@ TEST(CliTest, BenchReportsEachRunAndTheMedian) {
   ASSERT_EQ(Cli("new a.vlf", dir).exitCode, 0);
   const TRun run = Cli("bench a.vlf --repeat 2 --scalar", dir);
   ASSERT_EQ(run.exitCode, 0) << run.err;
+  // --scalar is one thread on the plain loop, whatever vector units there are.
+  EXPECT_NE(run.out.find(", 1 thread, scalar\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("run 1: "), std::string::npos);
   EXPECT_NE(run.out.find("run 2: "), std::string::npos);
   EXPECT_NE(run.out.find("median: "), std::string::npos);
