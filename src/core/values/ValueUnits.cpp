@@ -247,10 +247,35 @@ bool unitIntegerBase::FromText(const std::string& text, const std::string& name,
 
 // Real numbers ---------------------------------------------------------------------------
 
-std::string unitFactorBase::ToText() const {
-  if (m_unitKind == kUnitPercent) return FormatSignificant(m_value * 100, 99, true) + " %";
-  return FormatSignificant(m_value, 99, true);
+namespace {
+
+// The text a real value is shown and saved as.
+std::string FactorText(double value, uint8_t kind) {
+  if (kind == kUnitPercent) return FormatSignificant(value * 100, 99, true) + " %";
+  return FormatSignificant(value, 99, true);
 }
+
+// Reads a real number with no unit or '%'; the reason tells why a text is refused.
+bool ReadFactor(const std::string& text, double& value, uint8_t& kind, std::string& reason) {
+  uint8_t code = kCodeNone;
+  if (!ReadNumber(text, value, code, reason)) return false;
+  kind = kUnitNone;
+  if (code == kCodePercent) {
+    value *= 0.01;
+    kind = kUnitPercent;
+  } else if (code == kCodeUnknown) {
+    reason = "This unit does not exist, use: '%' or no unit.";
+    return false;
+  } else if (code != kCodeNone) {
+    reason = "Wrong unit used, use: '%' or no unit.";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string unitFactorBase::ToText() const { return FactorText(m_value, m_unitKind); }
 
 std::string unitFactorBase::ToText(int minDigBefore, int minDigAfter, int maxDigAfter) const {
   return FormatDouble(m_value, minDigBefore, minDigAfter, maxDigAfter);
@@ -259,24 +284,26 @@ std::string unitFactorBase::ToText(int minDigBefore, int minDigAfter, int maxDig
 bool unitFactorBase::FromText(const std::string& text, const std::string& name,
                               std::string& message) {
   double value = 0.0;
-  uint8_t code = kCodeNone;
+  uint8_t kind = kUnitNone;
   std::string reason;
-  if (!ReadNumber(text, value, code, reason)) {
+  if (!ReadFactor(text, value, kind, reason)) {
     message = Failure(name, reason);
     return false;
   }
-  uint8_t kind = kUnitNone;
-  if (code == kCodePercent) {
-    value *= 0.01;
-    kind = kUnitPercent;
-  } else if (code == kCodeUnknown) {
-    message = Failure(name, "This unit does not exist, use: '%' or no unit.");
-    return false;
-  } else if (code != kCodeNone) {
-    message = Failure(name, "Wrong unit used, use: '%' or no unit.");
-    return false;
-  }
   reason = RangeCheck(value, m_constraint);
+  // A value is kept only when the text it is shown and saved as reads back within the
+  // range too. That text has at most 15 significant digits, which can put a value right
+  // beside a bound onto it: 1.0000000000000002 is saved as 1, and a file holding that as an
+  // OuterCircle would be refused. A text that does not read back at all would hold no
+  // finite number.
+  if (reason.empty()) {
+    double shown = 0.0;
+    uint8_t shownKind = kUnitNone;
+    std::string unused;
+    reason = ReadFactor(FactorText(value, kind), shown, shownKind, unused)
+                 ? RangeCheck(shown, m_constraint)
+                 : "Value is too large.";
+  }
   if (!reason.empty()) {
     message = Failure(name, reason);
     return false;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/xml/TXMLItem.h"
+#include "core/xml/XMLWriter.h"
 #include "tests/core/xml/XMLTestHelpers.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/TempDir.h"
@@ -280,6 +281,22 @@ TEST(TColorPalette1DItemTest, ContentInMemoryLoadsAsTheFileDoes) {
     EXPECT_EQ(bytesMessage, fileMessage);
     EXPECT_EQ(Stops(fromBytes), Stops(fromFile));
   }
+}
+
+TEST(TColorPalette1DItemTest, PositionsThatWouldBeSavedOntoTheEndAreRefused) {
+  // 0.9999999999999999 would be saved as 1, and the saved file be refused.
+  TColorPalette1DItem palette(kRed, kBlue);
+  std::string message;
+  EXPECT_EQ(palette.LoadFromBytes(PaletteFile(Item("0.9999999999999999", "0000FF")), message),
+            TXMLReadStatus::Failed);
+  EXPECT_EQ(message, "In Position: Value must be less than 1. At line 9, column 17.");
+  ASSERT_EQ(palette.LoadFromBytes(PaletteFile(Item("0.999999999999999", "0000FF")), message),
+            TXMLReadStatus::Ok)
+      << message;
+  const std::string saved = XMLDocumentText(*palette.BuildFileDocument());
+  TColorPalette1DItem again(kRed, kBlue);
+  ASSERT_EQ(again.LoadFromBytes(saved, message), TXMLReadStatus::Ok) << message;
+  EXPECT_EQ(again, palette);
 }
 
 TEST(TColorPalette1DItemTest, OtherVersionIsReportedTwiceAndRead) {

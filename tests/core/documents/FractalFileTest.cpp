@@ -122,6 +122,24 @@ TEST(FractalFileTest, ContentInMemoryLoadsAsTheFileDoes) {
   }
 }
 
+TEST(FractalFileTest, ValuesThatWouldBeSavedOntoTheirBoundAreRefused) {
+  // Saved with 15 digits they would read back as 1, and the saved file be refused.
+  TTempDir dir;
+  TLoaded r = Load(dir, DefaultFileWith("<OuterCircle>1000<", "<OuterCircle>1.0000000000000002<"));
+  EXPECT_EQ(r.status, TXMLReadStatus::Failed);
+  EXPECT_EQ(r.message, "In OuterCircle: Value must be more than 1. At line 53, column 18.");
+  r = Load(dir, DefaultFileWith("<InnerDist>0.0001<", "<InnerDist>0.9999999999999999<"));
+  EXPECT_EQ(r.message, "In InnerDist: Value must be less than 1. At line 54, column 16.");
+  // What a file may hold near a bound is saved so that it reads back as it was.
+  r = Load(dir, DefaultFileWith("<OuterCircle>1000<", "<OuterCircle>1.00000000000001<"));
+  ASSERT_EQ(r.status, TXMLReadStatus::Ok) << r.message;
+  ASSERT_TRUE(SaveFractalFile(dir.File("again.vlf"), r.settings, r.props));
+  TLoaded again;
+  again.status = LoadFractalFile(dir.File("again.vlf"), again.settings, again.props, again.message);
+  EXPECT_EQ(again.status, TXMLReadStatus::Ok) << again.message;
+  EXPECT_EQ(again.props, r.props);
+}
+
 TEST(FractalFileTest, AnotherVersionIsReportedAndReadAnyway) {
   TTempDir dir;
   TRecordingSink sink;

@@ -113,6 +113,24 @@ TEST(RealTextTest, RangeOfEachClass) {
   EXPECT_EQ(Reason(positive, "-1"), "In X: Value must be positive and more than 0.");
 }
 
+TEST(RealTextTest, ValuesShownOnTheirBoundAreRefused) {
+  // Saved with 15 significant digits, these would read back as 1 and their file be refused.
+  unitFactorPosMore1 radius(2.0);
+  EXPECT_EQ(Reason(radius, "1,0000000000000002000000002"), "In X: Value must be more than 1.");
+  EXPECT_EQ(Reason(radius, "1.0000000000000002"), "In X: Value must be more than 1.");
+  unitFactorPosMoreLess1 dist(0.5);
+  EXPECT_EQ(Reason(dist, "0.9999999999999999"), "In X: Value must be less than 1.");
+  EXPECT_EQ(Reason(dist, "99.99999999999999 %"), "In X: Value must be less than 1.");
+  EXPECT_EQ(radius.GetValue(), 2.0);
+  EXPECT_EQ(dist.GetValue(), 0.5);
+  // One digit fewer is shown as it is, and so kept.
+  EXPECT_EQ(Parsed<unitFactorPosMore1>("1.00000000000001"), 1.00000000000001);
+  EXPECT_EQ(Parsed<unitFactorPosMoreLess1>("0.999999999999999"), 0.999999999999999);
+  // Far from a bound, digits beyond the fifteenth are still read exactly.
+  EXPECT_EQ(Parsed<unitFactorPosMore1>("2.0000000000000004"), 2.0000000000000004);
+  EXPECT_EQ(Parsed<unitFactorPosMoreLess1>("0.30000000000000004"), 0.30000000000000004);
+}
+
 TEST(IntegerTextTest, SignsDigitsAndRest) {
   EXPECT_EQ(Parsed<unitInteger>("12abc"), 12);
   EXPECT_EQ(Parsed<unitInteger>("+-7"), -7);
