@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -315,12 +316,27 @@ bool unitFactorBase::FromText(const std::string& text, const std::string& name,
 
 // Times ----------------------------------------------------------------------------------
 
+namespace {
+
+// The number a time is shown with in its unit kind.
+double ShownTime(double seconds, uint8_t kind) {
+  switch (kind) {
+    case kUnitMilliseconds: return seconds * 1000;
+    case kUnitHertz: return 1 / seconds;
+    case kUnitKilohertz: return 0.001 / seconds;
+    default: return seconds;
+  }
+}
+
+}  // namespace
+
 std::string unitTimeBase::ToText() const {
+  const std::string number = FormatSignificant(ShownTime(m_value, m_unitKind), 7, true);
   switch (m_unitKind) {
-    case kUnitSeconds: return FormatSignificant(m_value, 7, true) + " s";
-    case kUnitMilliseconds: return FormatSignificant(m_value * 1000, 7, true) + " ms";
-    case kUnitHertz: return FormatSignificant(1 / m_value, 7, true) + " hz";
-    case kUnitKilohertz: return FormatSignificant(0.001 / m_value, 7, true) + " khz";
+    case kUnitSeconds: return number + " s";
+    case kUnitMilliseconds: return number + " ms";
+    case kUnitHertz: return number + " hz";
+    case kUnitKilohertz: return number + " khz";
     default: return "";
   }
 }
@@ -370,6 +386,12 @@ bool unitTimeBase::FromText(const std::string& text, const std::string& name,
       }
       message = Failure(name, "Wrong unit used, " + kUnits);
       return false;
+  }
+  // The conversion can leave the doubles: a length near the largest double, or a frequency
+  // of a few hundred zeros and a digit, is an infinite time.
+  if (!std::isfinite(value) || !std::isfinite(ShownTime(value, code))) {
+    message = Failure(name, "Value is too large.");
+    return false;
   }
   reason = RangeCheck(value, m_constraint);
   if (!reason.empty()) {

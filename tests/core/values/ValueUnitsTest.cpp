@@ -188,6 +188,18 @@ TEST(TimeTextTest, Failures) {
   EXPECT_EQ(time.GetValue(), 1.0);
 }
 
+TEST(TimeTextTest, InfiniteTimesAreRefused) {
+  unitTime time(1.0);
+  // A frequency of a few hundred zeros and a digit, and a length near the largest double.
+  EXPECT_EQ(Reason(time, "0," + std::string(320, '0') + "1 hz"), "In X: Value is too large.");
+  EXPECT_EQ(Reason(time, std::string(308, '9') + " nmile"), "In X: Value is too large.");
+  EXPECT_EQ(Reason(time, "-" + std::string(308, '9') + " mile"), "In X: Value is too large.");
+  EXPECT_EQ(time.GetValue(), 1.0);
+  std::string message;
+  ASSERT_TRUE(time.FromText("0," + std::string(300, '0') + "1 hz", "At", message)) << message;
+  EXPECT_EQ(time.GetValue(), 1 / 1e-301);
+}
+
 TEST(CheckValueTest, OnlyTheFirstBadFieldIsReported) {
   TRecordingSink sink;
   bool ok = true;
