@@ -142,17 +142,33 @@ bool CheckProjectVersion(const std::string& version, std::string& error) {
   return false;
 }
 
+// The check before the grammar sees the file's last Version element, and text after the
+// Project element may hold another one than the Project's own: that one is checked too.
+TXMLReadStatus CheckProjectTreeVersion(TXMLReadStatus status,
+                                       std::unique_ptr<TXMLComplexElement>& root,
+                                       std::string& message) {
+  if (status != TXMLReadStatus::Ok) return status;
+  const TXMLItem* xmlVersion = root->GetFirst()->GetFirst();
+  if (CheckProjectVersion(xmlVersion->GetText(), message)) return status;
+  root.reset();
+  return TXMLReadStatus::Failed;
+}
+
 }  // namespace
 
 TXMLReadStatus ReadProjectTree(const std::string& path, std::unique_ptr<TXMLComplexElement>& root,
                                std::string& message) {
-  return ReadXMLFile(path, ProjectFileDTD(), CheckProjectVersion, root, message);
+  const TXMLReadStatus status =
+      ReadXMLFile(path, ProjectFileDTD(), CheckProjectVersion, root, message);
+  return CheckProjectTreeVersion(status, root, message);
 }
 
 TXMLReadStatus ReadProjectTreeBytes(const std::string& bytes,
                                     std::unique_ptr<TXMLComplexElement>& root,
                                     std::string& message) {
-  return ReadXMLBytes(bytes, ProjectFileDTD(), CheckProjectVersion, root, message);
+  const TXMLReadStatus status =
+      ReadXMLBytes(bytes, ProjectFileDTD(), CheckProjectVersion, root, message);
+  return CheckProjectTreeVersion(status, root, message);
 }
 
 TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/xml/TXMLItem.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/TempDir.h"
 
@@ -186,5 +187,27 @@ TEST(ReadProjectTest, ContentInMemoryReadsAsTheFileDoes) {
     EXPECT_EQ(ReadProjectBytes(bytes, dir.File("s.tkp"), bytesReader, bytesError), fromFile);
     EXPECT_EQ(bytesError, fileError);
     EXPECT_EQ(bytesReader.log, fileReader.log);
+  }
+}
+
+TEST(ReadProjectTest, OnlyTheProjectsOwnVersionCounts) {
+  // A Version element after the Project element used to pass the check in its place, and
+  // the Project's own version then stopped the program.
+  TTempDir dir;
+  const std::string refused =
+      "the project file has the version \"2.0\", and this program reads only version 1.0.";
+  for (const std::string& bytes : {Project("2.0", "") + "<Version>1.0</Version>\r\n",
+                                   Project("1.0", "") + "<Version>2.0</Version>\r\n"}) {
+    WriteFileBytes(dir.File("v.tkp"), bytes);
+    TRecordingReader reader;
+    std::string error;
+    EXPECT_EQ(ReadProject(dir.File("v.tkp"), reader, error), TProjectReadResult::Failed);
+    EXPECT_EQ(error, refused);
+    EXPECT_EQ(ReadProjectBytes(bytes, dir.File("v.tkp"), reader, error), TProjectReadResult::Failed);
+    EXPECT_EQ(error, refused);
+    EXPECT_TRUE(reader.log.empty());
+    std::unique_ptr<TXMLComplexElement> root;
+    EXPECT_EQ(ReadProjectTreeBytes(bytes, root, error), TXMLReadStatus::Failed);
+    EXPECT_EQ(root, nullptr);
   }
 }
