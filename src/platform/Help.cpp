@@ -1,5 +1,6 @@
 #include "platform/Help.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QTextBrowser>
@@ -36,8 +37,12 @@ int LastHelpContext() { return g_lastContext; }
 void ShowHelp(QWidget* parent, int context) {
   g_lastContext = context;
   static QPointer<QDialog> window;
+  // Help asked for from a modal dialog belongs to that dialog, or the dialog's modality would
+  // keep the user from scrolling it.
+  QWidget* owner = QApplication::activeModalWidget();
+  if (window != nullptr && window->parentWidget() != owner) delete window;
   if (window == nullptr) {
-    window = new QDialog(nullptr, Qt::Window);
+    window = new QDialog(owner, Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle("Velmora Help");
     window->resize(560, 520);

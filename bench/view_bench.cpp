@@ -1,0 +1,87 @@
+// How much the view adds to a computation: the time from the start of a computation in a
+// 1000 x 1000 view until the picture is complete on the screen, against the bare computation
+// of the same record on the same number of threads. Runs on the offscreen platform.
+//
+// Usage: velmora_view_bench [repeats]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "app/TMDIChildWave.h"
+#include "app/TThreadVolumeWriter.h"
+#include "app/TUnit.h"
+#include "app/TViewWave.h"
+#include "core/fractal/StripScheduler.h"
+#include "core/fractal/TFractArray.h"
+
+namespace {
+
+// The Mandelbrot workload at the grid size of the view.
+TFractProps Workload() {
+  TFractProps p;
+  p.Formula = 0;
+  p.Map = MapC;
+  p.Left.SetValue(-1.5);
+  p.Right.SetValue(0.5);
+  p.Top.SetValue(1.0);
+  p.Bottom.SetValue(-1.0);
+  p.XResolution.SetValue(1000);
+  p.YResolution.SetValue(1000);
+  p.MaxDepth.SetValue(51);
+  p.OuterCircle.SetValue(2.0);
+  p.MaxCycle.SetValue(0);
+  p.Cont = 1;
+  return p;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const TFractProps props = Workload();
+  const int32_t threads = GuiComputeThreads();
+
+  std::vector<double> bare, shown;
+  for (int r = 0; r < repeats; ++r) {
+    TFractArray array(1000, 1000);
+    uint64_t steps = 0;
+    std::string error;
+    QElapsedTimer timer;
+    timer.start();
+    ComputeInStrips(props, array, threads, {}, steps, error);
+    bare.push_back(timer.nsecsElapsed() / 1e9);
+  }
+  for (int r = 0; r < repeats; ++r) {
+    TMDIChildWave window(std::make_unique<TUnitFract>("bench", ""), props, TVoldViewProps());
+    window.resize(1000, 1000);
+    window.show();
+    QApplication::processEvents();
+    TViewWave* view = window.View();
+    view->repaint();
+    QElapsedTimer timer;
+    timer.start();
+    view->StartComputation();
+    while (view->Computation().Running()) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    // Everything computed is painted once the last progress paint has reached the screen.
+    view->repaint();
+    shown.push_back(timer.nsecsElapsed() / 1e9);
+  }
+  const double b = Median(bare);
+  const double s = Median(shown);
+  std::printf("threads %d, median of %d: bare computation %.4f s, view until painted %.4f s, "
+              "%.1f%% more\n",
+              threads, repeats, b, s, (s / b - 1.0) * 100.0);
+  return 0;
+}
