@@ -1,6 +1,6 @@
 // The engine on records decoded from the input, over grids of at most 16 x 16 cells: every
-// cell is written, depths and cycle lengths agree, and computing the grid in two strips gives
-// the same bits as computing it at once.
+// cell is written, depths and cycle lengths agree, and computing the grid in two strips on
+// another path of the engine gives the same bits as computing it at once on the widest.
 
 #include <cfenv>
 #include <cmath>
@@ -60,12 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const int32_t width = props.XResolution.GetValue();
   const int32_t height = props.YResolution.GetValue();
   const int32_t split = in.Between(0, width);
+  // The path of the strips: scalar or a vector set this processor has.
+  TEnginePath stripsPath = static_cast<TEnginePath>(in.Between(1, 4));
+  if (!EnginePathAvailable(stripsPath)) stripsPath = TEnginePath::Scalar;
 
   std::string errorText;
   FUZZ_CHECK(CheckComputable(props, errorText), errorText);
   TFractArray whole(width, height);
   Prefill(whole);
   uint64_t steps = 0;
+  FUZZ_CHECK(SetEnginePath(TEnginePath::Auto), "the widest path");
   std::feclearexcept(FE_ALL_EXCEPT);
   FUZZ_CHECK(ComputeStrip(props, whole, 0, width, steps, errorText), errorText);
   FUZZ_CHECK(std::fetestexcept(FE_ALL_EXCEPT) == 0, "the caller's flags changed");
@@ -92,7 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
   }
 
-  // Strips computed apart, as the threads of one computation do, give the same bits.
+  // Strips computed apart, as the threads of one computation do, and on another path, give
+  // the same bits.
+  const std::string paths = std::string(EnginePathName(EnginePathFor(props))) + " and " +
+                            EnginePathName(stripsPath) + " strips";
+  FUZZ_CHECK(SetEnginePath(stripsPath), paths);
   TFractArray strips(width, height);
   Prefill(strips);
   uint64_t left = 0;
@@ -101,12 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
              errorText);
   FUZZ_CHECK(ComputeStrip(props, strips, split, width, right, errorText, TColumnsDoneUpdate::Never),
              errorText);
+  SetEnginePath(TEnginePath::Auto);
   FUZZ_CHECK(strips.ColumnsDone() == 0, "columns done moved without updates");
-  FUZZ_CHECK(left + right == steps, "steps differ between strips and the whole grid");
+  FUZZ_CHECK(left + right == steps, "steps differ between " + paths);
   const std::size_t cells = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   FUZZ_CHECK(std::memcmp(strips.Depths(), whole.Depths(), cells * sizeof(float)) == 0,
-             "depths differ between strips and the whole grid");
+             "depths differ between " + paths);
   FUZZ_CHECK(std::memcmp(strips.Cycles(), whole.Cycles(), cells * sizeof(int32_t)) == 0,
-             "cycles differ between strips and the whole grid");
+             "cycles differ between " + paths);
   return 0;
 }
