@@ -20,6 +20,9 @@ TViewWave::TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const
     : QWidget(owner), m_computation(*this), m_viewProps(settings), m_fractProps(props), m_owner(owner) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  m_refreshTimer.setSingleShot(true);
+  m_refreshTimer.setInterval(15);
+  connect(&m_refreshTimer, &QTimer::timeout, this, &TViewWave::FlushRefresh);
   setFocusPolicy(Qt::ClickFocus);
 }
 
@@ -60,7 +63,16 @@ void TViewWave::RequestFullRepaint() {
 }
 
 void TViewWave::Refresh(const TRect& rect) {
-  update(QRect(rect.left, rect.top, rect.Width(), rect.Height()));
+  // What changed in the image reaches the screen at most once a frame: a fast computation
+  // finishes hundreds of strips a second, and a blit for each would cost more than the
+  // computation itself.
+  m_dirty |= QRect(rect.left, rect.top, rect.Width(), rect.Height());
+  if (!m_refreshTimer.isActive()) m_refreshTimer.start();
+}
+
+void TViewWave::FlushRefresh() {
+  if (!m_dirty.isEmpty()) update(m_dirty);
+  m_dirty = QRect();
 }
 
 void TViewWave::PaintRect(const TRect& rect) {
@@ -105,6 +117,7 @@ void TViewWave::paintEvent(QPaintEvent* event) {
   }
   QPainter painter(this);
   painter.drawImage(event->rect(), m_image, event->rect());
+  if (event->rect().contains(m_dirty)) m_dirty = QRect();
 }
 
 void TViewWave::resizeEvent(QResizeEvent*) {

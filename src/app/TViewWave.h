@@ -5,6 +5,8 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/TThreadVolumeWriter.h"
@@ -98,6 +100,7 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void WheelStep(bool up, int32_t x, int32_t y);
   TRect ClientRect() const { return {0, 0, width(), height()}; }
   void Refresh(const TRect& rect);
+  void FlushRefresh();
 
   TVolumeComputation m_computation;
   TVoldViewProps m_viewProps;
@@ -110,4 +113,6 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   bool m_selectionShown = false;
   QPoint m_lastMouse{-1, -1};
   QImage m_image;
+  QRect m_dirty;  // changed in the image, not yet on the screen
+  QTimer m_refreshTimer;
 };

@@ -33,11 +33,21 @@ class QImageCanvas : public TCanvas {
 
  private:
   void ApplyPen();
+  void SyncPainter();
+  void FillSpan(int32_t left, int32_t top, int32_t right, int32_t bottom, QRgb rgb);
 
   QImage& m_image;
+  uchar* m_bits = nullptr;
+  qsizetype m_stride = 0;
+  int32_t m_width = 0;
+  int32_t m_height = 0;
   QPainter m_painter;
   QColor m_penColor{Qt::black};
   TPenStyle m_penStyle = TPenStyle::Solid;
   QColor m_brushColor{Qt::white};
   QPoint m_penPosition{0, 0};
+  QRgb m_penRgb = 0;
+  QRgb m_brushRgb = 0;
+  bool m_penDirty = false;
+  bool m_brushDirty = false;
 };

@@ -52,9 +52,13 @@ void WaitForEnd(TFakeView& view, int expectedEnds = 1) {
   }
 }
 
-// Columns of the Mandelbrot set's interior, slow enough that a strip takes a while.
+// Columns in the interior of z^3 + c (formula 4 with d = 0), slow enough that a strip takes a
+// while on any engine path.
 TFractProps SlowInterior(int32_t width) {
   TFractProps props;
+  props.Formula = 4;
+  props.DR.SetValue(0.0);
+  props.DI.SetValue(0.0);
   props.Map = MapC;
   props.XResolution.SetValue(width);
   props.YResolution.SetValue(40);

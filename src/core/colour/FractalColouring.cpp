@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "core/colour/TVoldViewProps.h"
 #include "core/fractal/TFractArray.h"
@@ -26,8 +28,6 @@ int32_t Trunc(double value) { return static_cast<int32_t>(value); }
 
 TColor CellColor(float depth, int32_t cycle, const TVoldViewProps& settings, int32_t maxCycle) {
   if (depth == 0.0f) return settings.MaxDepthColor.GetValue();
-  const double cyclePos =
-      static_cast<double>(cycle - 1) / static_cast<double>(std::max(maxCycle - 1, 1));
 
   const TColorPalette1DItem* palette = nullptr;
   TColor a = 0, b = 0;
@@ -51,6 +51,8 @@ TColor CellColor(float depth, int32_t cycle, const TVoldViewProps& settings, int
     if (settings.UsePalDepthInside) {
       palette = &settings.PalDepthInside;
     } else {
+      const double cyclePos =
+          static_cast<double>(cycle - 1) / static_cast<double>(std::max(maxCycle - 1, 1));
       VELMORA_ASSERT(cyclePos >= 0, "cyclePos >= 0");
       VELMORA_ASSERT(cyclePos <= 1, "cyclePos <= 1");
       a = settings.UsePalBackgroundInside ? settings.PalBackgroundInside.ColorAt(cyclePos)
@@ -86,14 +88,20 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
   const TRect clip{update.left, update.top, update.right - 1, update.bottom - 1};
 
   canvas.SetPenStyle(TPenStyle::Solid);
+  // The pixel rows of every grid row, worked out once for all columns.
+  std::vector<std::pair<int32_t, int32_t>> rows;
+  rows.reserve(static_cast<size_t>(r1 - r0));
+  for (int32_t r = r0; r < r1; ++r) {
+    rows.emplace_back(std::max(Trunc(LinearMap(r, r0, r1, y0, y1)), clip.top),
+                      std::min(Trunc(LinearMap(r + 1, r0, r1, y0, y1) - 1), clip.bottom));
+  }
   const int32_t lastColumn = std::min(c1, results->ColumnsDone());
   for (int32_t c = c0; c < lastColumn; ++c) {
     const int32_t left = std::max(Trunc(LinearMap(c, c0, c1, x0, x1)), clip.left);
     const int32_t right = std::min(Trunc(LinearMap(c + 1, c0, c1, x0, x1) - 1), clip.right);
     if (right < left) continue;
     for (int32_t r = r0; r < r1; ++r) {
-      const int32_t top = std::max(Trunc(LinearMap(r, r0, r1, y0, y1)), clip.top);
-      const int32_t bottom = std::min(Trunc(LinearMap(r + 1, r0, r1, y0, y1) - 1), clip.bottom);
+      const auto [top, bottom] = rows[static_cast<size_t>(r - r0)];
       if (bottom < top) continue;
       const TColor color = CellColor(results->GetDepth(c, r), results->GetCycle(c, r), settings, maxCycle);
       if (left == right && top == bottom) {
