@@ -15,6 +15,9 @@
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define VELMORA_LANES 1
 #include <immintrin.h>
+// For the lambdas of the lane loop, which must or must not become part of it.
+#define VELMORA_INLINE __attribute__((always_inline))
+#define VELMORA_NOINLINE __attribute__((noinline))
 #endif
 
 namespace engine {
@@ -25,9 +28,9 @@ namespace {
 constexpr int32_t kLaneHistoryLimit = 1024;
 
 // Vectors per lane loop: enough independent steps to hide the latency of one.
-constexpr int kSse2Groups = 4;
+constexpr int kSse2Groups = 2;
 constexpr int kAvx2Groups = 2;
-constexpr int kAvx512Groups = 2;
+constexpr int kAvx512Groups = 3;
 
 // From this R^2 on, the distance of two iterates inside the circle may overflow.
 constexpr double kDistanceOverflowOuter2 = 1e300;
@@ -72,18 +75,27 @@ inline void Store(double* p, V v) { _mm_store_pd(p, v); }
 inline V Add(V a, V b) { return _mm_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm_sub_pd(a, b); }
 inline V Mul(V a, V b) { return _mm_mul_pd(a, b); }
+inline V Div(V a, V b) { return _mm_div_pd(a, b); }
 inline V Neg(V a) { return _mm_xor_pd(a, _mm_set1_pd(-0.0)); }
+inline V Abs(V a) { return _mm_andnot_pd(_mm_set1_pd(-0.0), a); }
 inline M NotAtMost(V a, V b) { return _mm_cmpnle_pd(a, b); }
 inline M Less(V a, V b) { return _mm_cmplt_pd(a, b); }
 inline M AtLeast(V a, V b) { return _mm_cmpge_pd(a, b); }
+inline M Equal(V a, V b) { return _mm_cmpeq_pd(a, b); }
 inline M Or(M a, M b) { return _mm_or_pd(a, b); }
+inline M And(M a, M b) { return _mm_and_pd(a, b); }
+inline M AndNot(M a, M b) { return _mm_andnot_pd(b, a); }
 inline unsigned Bits(M m) { return static_cast<unsigned>(_mm_movemask_pd(m)); }
+// The number of lanes in bits; the instruction for it is not part of x86-64 itself.
+inline int CountOf(unsigned bits) { return static_cast<int>((bits & 1u) + (bits >> 1 & 1u)); }
 inline M MaskOf(unsigned bits) {
   return _mm_castsi128_pd(_mm_set_epi64x((bits & 2u) != 0 ? -1 : 0, (bits & 1u) != 0 ? -1 : 0));
 }
 inline V Select(M m, V ifSet, V ifClear) {
   return _mm_or_pd(_mm_and_pd(m, ifSet), _mm_andnot_pd(m, ifClear));
 }
+inline V MaskAdd(V src, M m, V a, V b) { return Select(m, Add(a, b), src); }
+inline void MaskStore(double* p, M m, V v) { Store(p, Select(m, v, Load(p))); }
 inline V ExpandLoad(V old, unsigned bits, const double* p) {
   switch (bits & 3u) {
     case 1u:
@@ -104,7 +116,7 @@ inline V ExpandLoad(V old, unsigned bits, const double* p) {
 }  // namespace engine
 
 #pragma GCC push_options
-#pragma GCC target("avx2")
+#pragma GCC target("avx2,popcnt")
 
 namespace engine {
 namespace {
@@ -142,18 +154,26 @@ inline void Store(double* p, V v) { _mm256_store_pd(p, v); }
 inline V Add(V a, V b) { return _mm256_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm256_sub_pd(a, b); }
 inline V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
+inline V Div(V a, V b) { return _mm256_div_pd(a, b); }
 inline V Neg(V a) { return _mm256_xor_pd(a, _mm256_set1_pd(-0.0)); }
+inline V Abs(V a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
 inline M NotAtMost(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_NLE_UQ); }
 inline M Less(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
 inline M AtLeast(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
+inline M Equal(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
 inline M Or(M a, M b) { return _mm256_or_pd(a, b); }
+inline M And(M a, M b) { return _mm256_and_pd(a, b); }
+inline M AndNot(M a, M b) { return _mm256_andnot_pd(b, a); }
 inline unsigned Bits(M m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
+inline int CountOf(unsigned bits) { return std::popcount(bits); }
 inline M MaskOf(unsigned bits) {
   const __m256i lanes = _mm256_setr_epi64x(1, 2, 4, 8);
   const __m256i set = _mm256_and_si256(_mm256_set1_epi64x(static_cast<int64_t>(bits)), lanes);
   return _mm256_castsi256_pd(_mm256_cmpeq_epi64(set, lanes));
 }
 inline V Select(M m, V ifSet, V ifClear) { return _mm256_blendv_pd(ifClear, ifSet, m); }
+inline V MaskAdd(V src, M m, V a, V b) { return Select(m, Add(a, b), src); }
+inline void MaskStore(double* p, M m, V v) { Store(p, Select(m, v, Load(p))); }
 inline V ExpandLoad(V old, unsigned bits, const double* p) {
   const __m256i index =
       _mm256_load_si256(reinterpret_cast<const __m256i*>(kExpand.index[bits & 15u]));
@@ -171,7 +191,7 @@ inline V ExpandLoad(V old, unsigned bits, const double* p) {
 #pragma GCC pop_options
 
 #pragma GCC push_options
-#pragma GCC target("avx512f")
+#pragma GCC target("avx512f,popcnt")
 
 namespace engine {
 namespace {
@@ -187,17 +207,25 @@ inline void Store(double* p, V v) { _mm512_store_pd(p, v); }
 inline V Add(V a, V b) { return _mm512_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm512_sub_pd(a, b); }
 inline V Mul(V a, V b) { return _mm512_mul_pd(a, b); }
+inline V Div(V a, V b) { return _mm512_div_pd(a, b); }
 inline V Neg(V a) {
   return _mm512_castsi512_pd(
       _mm512_xor_epi64(_mm512_castpd_si512(a), _mm512_set1_epi64(INT64_MIN)));
 }
+inline V Abs(V a) { return _mm512_abs_pd(a); }
 inline M NotAtMost(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_NLE_UQ); }
 inline M Less(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
 inline M AtLeast(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
+inline M Equal(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
 inline M Or(M a, M b) { return static_cast<M>(a | b); }
+inline M And(M a, M b) { return static_cast<M>(a & b); }
+inline M AndNot(M a, M b) { return static_cast<M>(a & ~b); }
 inline unsigned Bits(M m) { return m; }
+inline int CountOf(unsigned bits) { return std::popcount(bits); }
 inline M MaskOf(unsigned bits) { return static_cast<M>(bits); }
 inline V Select(M m, V ifSet, V ifClear) { return _mm512_mask_blend_pd(m, ifClear, ifSet); }
+inline V MaskAdd(V src, M m, V a, V b) { return _mm512_mask_add_pd(src, m, a, b); }
+inline void MaskStore(double* p, M m, V v) { _mm512_mask_store_pd(p, m, v); }
 inline V ExpandLoad(V old, unsigned bits, const double* p) {
   return _mm512_mask_expandloadu_pd(old, MaskOf(bits), p);
 }
@@ -259,9 +287,9 @@ bool LanesAvailable(TEnginePath path) {
     case TEnginePath::Sse2:
       return true;
     case TEnginePath::Avx2:
-      return __builtin_cpu_supports("avx2");
+      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     case TEnginePath::Avx512:
-      return __builtin_cpu_supports("avx512f");
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
     case TEnginePath::Auto:
     case TEnginePath::Scalar:
       break;
