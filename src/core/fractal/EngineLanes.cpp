@@ -72,6 +72,7 @@ constexpr int kWidth = 2;
 inline V Set(double v) { return _mm_set1_pd(v); }
 inline V Load(const double* p) { return _mm_load_pd(p); }
 inline void Store(double* p, V v) { _mm_store_pd(p, v); }
+inline void StoreFloats(float* p, V v) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
 inline V Add(V a, V b) { return _mm_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm_sub_pd(a, b); }
 inline V Mul(V a, V b) { return _mm_mul_pd(a, b); }
@@ -151,6 +152,7 @@ constexpr TExpandTable kExpand = MakeExpandTable();
 inline V Set(double v) { return _mm256_set1_pd(v); }
 inline V Load(const double* p) { return _mm256_load_pd(p); }
 inline void Store(double* p, V v) { _mm256_store_pd(p, v); }
+inline void StoreFloats(float* p, V v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
 inline V Add(V a, V b) { return _mm256_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm256_sub_pd(a, b); }
 inline V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
@@ -204,6 +206,8 @@ constexpr int kWidth = 8;
 inline V Set(double v) { return _mm512_set1_pd(v); }
 inline V Load(const double* p) { return _mm512_load_pd(p); }
 inline void Store(double* p, V v) { _mm512_store_pd(p, v); }
+// The zero-masking form: the plain one leaves GCC 12 warning about its own header.
+inline void StoreFloats(float* p, V v) { _mm256_storeu_ps(p, _mm512_maskz_cvtpd_ps(0xFF, v)); }
 inline V Add(V a, V b) { return _mm512_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm512_sub_pd(a, b); }
 inline V Mul(V a, V b) { return _mm512_mul_pd(a, b); }
