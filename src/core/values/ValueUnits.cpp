@@ -78,13 +78,14 @@ uint8_t UnitCode(const std::string& rest) {
   return kCodeUnknown;
 }
 
-// Converts decimal digits, correctly rounded. An underflow reads as zero; false when the
-// number is too large for a double.
-bool DigitsToDouble(const std::string& text, double& value) {
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+// Converts decimal digits times 10^powerOfTen, correctly rounded. An underflow reads as
+// zero; false when the number is too large for a double.
+bool DigitsToDouble(const std::string& text, double& value, int powerOfTen = 0) {
+  const std::string number = powerOfTen == 0 ? text : text + "e" + std::to_string(powerOfTen);
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
   if (result.ec == std::errc::result_out_of_range) {
     // from_chars leaves the value alone when it does not fit: tell overflow from underflow
-    // by the integer digits.
+    // by the integer digits (the powers of ten used never turn one into the other).
     const std::string::size_type point = text.find('.');
     const std::string integerDigits = text.substr(0, point);
     if (integerDigits.find_first_not_of('0') != std::string::npos) return false;
@@ -93,8 +94,30 @@ bool DigitsToDouble(const std::string& text, double& value) {
   return true;
 }
 
-// Reads a real number followed by an optional unit, as typed into an edit field.
-bool ReadNumber(const std::string& text, double& value, uint8_t& code, std::string& reason) {
+// x times 10^powerOfTen in decimal: the shortest digits of x with the exponent moved, read
+// back correctly rounded, where x * 100 or x * 0.01 would add a binary rounding of its own.
+// Infinite beyond the doubles, zero below them.
+double ScaledDecimal(double x, int powerOfTen) {
+  if (x == 0 || !std::isfinite(x)) return x;
+  char buffer[64];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific);
+  std::string text(buffer, written.ptr);
+  const std::string::size_type e = text.find('e');
+  const int exponent = std::stoi(text.substr(e + 1)) + powerOfTen;
+  text = text.substr(0, e) + "e" + std::to_string(exponent);
+  double value = 0.0;
+  if (std::from_chars(text.data(), text.data() + text.size(), value).ec ==
+      std::errc::result_out_of_range) {
+    value = exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    if (x < 0) value = -value;
+  }
+  return value;
+}
+
+// Reads a real number followed by an optional unit, as typed into an edit field; the number
+// is taken times 10^powerOfTen.
+bool ReadNumber(const std::string& text, double& value, uint8_t& code, std::string& reason,
+                int powerOfTen = 0) {
   size_t pos = 0;
   bool negative = false;
   if (pos < text.size() && text[pos] == '-') {
@@ -114,7 +137,7 @@ bool ReadNumber(const std::string& text, double& value, uint8_t& code, std::stri
     while (pos < text.size() && IsDigit(text[pos])) fractionDigits += text[pos++];
     const std::string digits =
         (integerDigits.empty() ? "0" : integerDigits) + "." + (fractionDigits.empty() ? "0" : fractionDigits);
-    if (!DigitsToDouble(digits, magnitude)) {
+    if (!DigitsToDouble(digits, magnitude, powerOfTen)) {
       reason = "Value is too large.";
       return false;
     }
@@ -140,13 +163,14 @@ bool ReadNumber(const std::string& text, double& value, uint8_t& code, std::stri
       reason = "Value is too large.";
       return false;
     }
-    magnitude = numerator / denominator;
+    magnitude = powerOfTen == 0 ? numerator / denominator
+                                : ScaledDecimal(numerator / denominator, powerOfTen);
   } else {
     if (integerDigits.empty()) {
       reason = "Input has no value.";
       return false;
     }
-    if (!DigitsToDouble(integerDigits, magnitude)) {
+    if (!DigitsToDouble(integerDigits, magnitude, powerOfTen)) {
       reason = "Value is too large.";
       return false;
     }
@@ -252,7 +276,7 @@ namespace {
 
 // The text a real value is shown and saved as.
 std::string FactorText(double value, uint8_t kind) {
-  if (kind == kUnitPercent) return FormatSignificant(value * 100, 99, true) + " %";
+  if (kind == kUnitPercent) return FormatSignificant(ScaledDecimal(value, 2), 99, true) + " %";
   return FormatSignificant(value, 99, true);
 }
 
@@ -262,7 +286,9 @@ bool ReadFactor(const std::string& text, double& value, uint8_t& kind, std::stri
   if (!ReadNumber(text, value, code, reason)) return false;
   kind = kUnitNone;
   if (code == kCodePercent) {
-    value *= 0.01;
+    // The digits are read again as hundredths, so that "0.07 %" is the double nearest to
+    // 0.0007 and every percentage of up to 15 digits is shown as it was typed.
+    if (!ReadNumber(text, value, code, reason, -2)) return false;
     kind = kUnitPercent;
   } else if (code == kCodeUnknown) {
     reason = "This unit does not exist, use: '%' or no unit.";

@@ -103,6 +103,27 @@ TEST(RealTextTest, PercentIsScaledCheckedAndShownBack) {
   EXPECT_EQ(value.ToText(), "0.25");
 }
 
+TEST(RealTextTest, PercentagesAreHundredthsOfTheirDigitsAndShownAsTyped) {
+  EXPECT_EQ(Parsed<unitFactor>("0.07 %"), 0.0007);
+  EXPECT_EQ(Parsed<unitFactor>("- 5 %"), -0.05);
+  EXPECT_EQ(Parsed<unitFactor>("1/4 %"), 0.0025);
+  // Taken as the digits times 0.01 in binary, this one was shown ending in ...006, and
+  // that text again ended in ...006: each save of a file changed it.
+  unitFactor value;
+  std::string message;
+  ASSERT_TRUE(value.FromText("-,999999000427007064589%", "X", message)) << message;
+  EXPECT_EQ(value.ToText(), "-0.999999000427007 %");
+  for (const std::string text : {"-0.999999000427007 %", "12.3456789012345 %", "0.333333333333333 %"}) {
+    ASSERT_TRUE(value.FromText(text, "X", message)) << message;
+    EXPECT_EQ(value.ToText(), text);
+  }
+  // A hundredth of a number beyond the doubles is one, but its text would not be.
+  unitFactor large(3.0);
+  EXPECT_EQ(Reason(large, "17976931348623159" + std::string(292, '0') + " %"), "In X: Value is too large.");
+  EXPECT_EQ(Reason(large, std::string(400, '9') + " %"), "In X: Value is too large.");
+  EXPECT_EQ(large.GetValue(), 3.0);
+}
+
 TEST(RealTextTest, RangeOfEachClass) {
   unitFactorPosMore1 radius(2.0);
   EXPECT_EQ(Reason(radius, "1"), "In X: Value must be more than 1.");
