@@ -27,10 +27,14 @@ namespace {
 // is shared by one pixel at a time.
 constexpr int32_t kLaneHistoryLimit = 1024;
 
-// Vectors per lane loop: enough independent steps to hide the latency of one.
+// Vectors per lane loop, without and with a cycle test: enough independent steps to hide
+// the latency of one, as many as the registers hold.
 constexpr int kSse2Groups = 2;
+constexpr int kSse2CycleGroups = 2;
 constexpr int kAvx2Groups = 2;
-constexpr int kAvx512Groups = 3;
+constexpr int kAvx2CycleGroups = 2;
+constexpr int kAvx512Groups = 4;
+constexpr int kAvx512CycleGroups = 3;
 
 // From this R^2 on, the distance of two iterates inside the circle may overflow.
 constexpr double kDistanceOverflowOuter2 = 1e300;
@@ -321,13 +325,13 @@ bool ComputeOnLanes(TEnginePath path, int formula, const TSetup& s, TFractArray&
   int32_t width = 0;  // lanes of the chosen loop
   switch (path) {
     case TEnginePath::Sse2:
-      width = kSse2Groups * sse2::kWidth;
+      width = std::max(kSse2Groups, kSse2CycleGroups) * sse2::kWidth;
       break;
     case TEnginePath::Avx2:
-      width = kAvx2Groups * avx2::kWidth;
+      width = std::max(kAvx2Groups, kAvx2CycleGroups) * avx2::kWidth;
       break;
     case TEnginePath::Avx512:
-      width = kAvx512Groups * avx512::kWidth;
+      width = std::max(kAvx512Groups, kAvx512CycleGroups) * avx512::kWidth;
       break;
     case TEnginePath::Auto:
     case TEnginePath::Scalar:
@@ -352,11 +356,11 @@ bool ComputeOnLanes(TEnginePath path, int formula, const TSetup& s, TFractArray&
                  &steps};
   switch (path) {
     case TEnginePath::Sse2:
-      return sse2::RunOnLanes<kSse2Groups>(formula, work);
+      return sse2::RunOnLanes<kSse2Groups, kSse2CycleGroups>(formula, work);
     case TEnginePath::Avx2:
-      return avx2::RunOnLanes<kAvx2Groups>(formula, work);
+      return avx2::RunOnLanes<kAvx2Groups, kAvx2CycleGroups>(formula, work);
     case TEnginePath::Avx512:
-      return avx512::RunOnLanes<kAvx512Groups>(formula, work);
+      return avx512::RunOnLanes<kAvx512Groups, kAvx512CycleGroups>(formula, work);
     case TEnginePath::Auto:
     case TEnginePath::Scalar:
       break;
