@@ -39,6 +39,9 @@ constexpr int kAvx512CycleGroups = 3;
 // From this R^2 on, the distance of two iterates inside the circle may overflow.
 constexpr double kDistanceOverflowOuter2 = 1e300;
 
+// 0, 1, 2, ...: spread over the lanes of a mask, the offsets of the next pixels.
+alignas(64) constexpr double kCounting[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+
 // What a lane loop works on; everything is allocated before it starts.
 struct TLaneWork {
   const TSetup* setup;
@@ -76,7 +79,12 @@ constexpr int kWidth = 2;
 inline V Set(double v) { return _mm_set1_pd(v); }
 inline V Load(const double* p) { return _mm_load_pd(p); }
 inline void Store(double* p, V v) { _mm_store_pd(p, v); }
+inline void StoreUnaligned(double* p, V v) { _mm_storeu_pd(p, v); }
 inline void StoreFloats(float* p, V v) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
+// The lanes of bits, in order, to p; a whole vector is written.
+inline void CompressStore(double* p, unsigned bits, V v) {
+  _mm_storeu_pd(p, (bits & 3u) == 2u ? _mm_unpackhi_pd(v, v) : v);
+}
 inline V Add(V a, V b) { return _mm_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm_sub_pd(a, b); }
 inline V Mul(V a, V b) { return _mm_mul_pd(a, b); }
@@ -153,9 +161,27 @@ constexpr TExpandTable MakeExpandTable() {
 
 constexpr TExpandTable kExpand = MakeExpandTable();
 
+// The inverse: for each mask, the 32-bit halves that gather the lanes of the mask in order.
+constexpr TExpandTable MakeCompressTable() {
+  TExpandTable table{};
+  for (int bits = 0; bits < 16; ++bits) {
+    int next = 0;
+    for (int lane = 0; lane < 4; ++lane) {
+      if ((bits >> lane & 1) == 0) continue;
+      table.index[bits][2 * next] = 2 * lane;
+      table.index[bits][2 * next + 1] = 2 * lane + 1;
+      ++next;
+    }
+  }
+  return table;
+}
+
+constexpr TExpandTable kCompress = MakeCompressTable();
+
 inline V Set(double v) { return _mm256_set1_pd(v); }
 inline V Load(const double* p) { return _mm256_load_pd(p); }
 inline void Store(double* p, V v) { _mm256_store_pd(p, v); }
+inline void StoreUnaligned(double* p, V v) { _mm256_storeu_pd(p, v); }
 inline void StoreFloats(float* p, V v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
 inline V Add(V a, V b) { return _mm256_add_pd(a, b); }
 inline V Sub(V a, V b) { return _mm256_sub_pd(a, b); }
@@ -180,6 +206,11 @@ inline M MaskOf(unsigned bits) {
 inline V Select(M m, V ifSet, V ifClear) { return _mm256_blendv_pd(ifClear, ifSet, m); }
 inline V MaskAdd(V src, M m, V a, V b) { return Select(m, Add(a, b), src); }
 inline void MaskStore(double* p, M m, V v) { Store(p, Select(m, v, Load(p))); }
+inline void CompressStore(double* p, unsigned bits, V v) {
+  const __m256i index =
+      _mm256_load_si256(reinterpret_cast<const __m256i*>(kCompress.index[bits & 15u]));
+  _mm256_storeu_pd(p, _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(v), index)));
+}
 inline V ExpandLoad(V old, unsigned bits, const double* p) {
   const __m256i index =
       _mm256_load_si256(reinterpret_cast<const __m256i*>(kExpand.index[bits & 15u]));
@@ -210,6 +241,11 @@ constexpr int kWidth = 8;
 inline V Set(double v) { return _mm512_set1_pd(v); }
 inline V Load(const double* p) { return _mm512_load_pd(p); }
 inline void Store(double* p, V v) { _mm512_store_pd(p, v); }
+inline void StoreUnaligned(double* p, V v) { _mm512_storeu_pd(p, v); }
+// The register form: compressing straight to memory is slow on some processors.
+inline void CompressStore(double* p, unsigned bits, V v) {
+  _mm512_storeu_pd(p, _mm512_maskz_compress_pd(static_cast<__mmask8>(bits), v));
+}
 // The zero-masking form: the plain one leaves GCC 12 warning about its own header.
 inline void StoreFloats(float* p, V v) { _mm256_storeu_ps(p, _mm512_maskz_cvtpd_ps(0xFF, v)); }
 inline V Add(V a, V b) { return _mm512_add_pd(a, b); }
