@@ -78,29 +78,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const int32_t maxCycle = props.MaxCycle.GetValue();
   for (int32_t x = 0; x < width; ++x) {
     for (int32_t y = 0; y < height; ++y) {
-      const std::string cell = "cell " + std::to_string(x) + ", " + std::to_string(y);
+      // Messages are made only for a failure.
+      const auto cell = [&] { return "cell " + std::to_string(x) + ", " + std::to_string(y); };
       const float depth = whole.GetDepth(x, y);
       const int32_t cycle = whole.GetCycle(x, y);
       uint32_t bits = 0;
       std::memcpy(&bits, &depth, sizeof bits);
-      FUZZ_CHECK(bits != kUnwrittenDepth, cell + ": depth not written");
-      FUZZ_CHECK(cycle != kUnwrittenCycle, cell + ": cycle not written");
-      FUZZ_CHECK(std::fabs(depth) <= 1.0f, cell + ": depth " + std::to_string(depth));
+      FUZZ_CHECK(bits != kUnwrittenDepth, cell() + ": depth not written");
+      FUZZ_CHECK(cycle != kUnwrittenCycle, cell() + ": cycle not written");
+      FUZZ_CHECK(std::fabs(depth) <= 1.0f, cell() + ": depth " + std::to_string(depth));
       if (depth < 0) {
         FUZZ_CHECK(cycle >= 1 && cycle <= maxCycle,
-                   cell + ": depth " + std::to_string(depth) + " with cycle " + std::to_string(cycle));
+                   cell() + ": depth " + std::to_string(depth) + " with cycle " + std::to_string(cycle));
       } else {
         FUZZ_CHECK(cycle == 0,
-                   cell + ": depth " + std::to_string(depth) + " with cycle " + std::to_string(cycle));
+                   cell() + ": depth " + std::to_string(depth) + " with cycle " + std::to_string(cycle));
       }
     }
   }
 
   // Strips computed apart, as the threads of one computation do, and on another path, give
   // the same bits.
-  const std::string paths = std::string(EnginePathName(EnginePathFor(props))) + " and " +
-                            EnginePathName(stripsPath) + " strips";
-  FUZZ_CHECK(SetEnginePath(stripsPath), paths);
+  const TEnginePath wholePath = EnginePathFor(props);
+  const auto paths = [&] {
+    return std::string(EnginePathName(wholePath)) + " and " +
+           EnginePathName(stripsPath) + " strips";
+  };
+  FUZZ_CHECK(SetEnginePath(stripsPath), paths());
   TFractArray strips(width, height);
   Prefill(strips);
   uint64_t left = 0;
@@ -111,11 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
              errorText);
   SetEnginePath(TEnginePath::Auto);
   FUZZ_CHECK(strips.ColumnsDone() == 0, "columns done moved without updates");
-  FUZZ_CHECK(left + right == steps, "steps differ between " + paths);
+  FUZZ_CHECK(left + right == steps, "steps differ between " + paths());
   const std::size_t cells = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   FUZZ_CHECK(std::memcmp(strips.Depths(), whole.Depths(), cells * sizeof(float)) == 0,
-             "depths differ between " + paths);
+             "depths differ between " + paths());
   FUZZ_CHECK(std::memcmp(strips.Cycles(), whole.Cycles(), cells * sizeof(int32_t)) == 0,
-             "cycles differ between " + paths);
+             "cycles differ between " + paths());
   return 0;
 }
