@@ -42,6 +42,9 @@ constexpr double kDistanceOverflowOuter2 = 1e300;
 // 0, 1, 2, ...: spread over the lanes of a mask, the offsets of the next pixels.
 alignas(64) constexpr double kCounting[8] = {0, 1, 2, 3, 4, 5, 6, 7};
 
+// A cell index after every cell of a grid.
+constexpr double kBeyondCells = 0x1p60;
+
 // What a lane loop works on; everything is allocated before it starts.
 struct TLaneWork {
   const TSetup* setup;
@@ -55,7 +58,6 @@ struct TLaneWork {
   double* historyRe;  // window slots of one double per lane
   double* historyIm;
   int32_t window;
-  int32_t* remaining;  // pixels still to finish, per column
   uint64_t* steps;
 };
 
@@ -376,20 +378,16 @@ bool ComputeOnLanes(TEnginePath path, int formula, const TSetup& s, TFractArray&
   const int32_t height = target.Height();
   if (!LanesCanTake(formula, s, height, firstColumn, lastColumn)) return false;
 
-  const int32_t columns = lastColumn - firstColumn;
-  const std::unique_ptr<int32_t[]> remaining(new (std::nothrow) int32_t[static_cast<size_t>(columns) + 1]);
   const int32_t window = s.maxCycle + std::max(s.maxCycle, 64);
   TAlignedDoubles historyRe, historyIm;
   const size_t slots = s.maxCycle > 0 ? static_cast<size_t>(window) * static_cast<size_t>(width) : 0;
-  if (remaining == nullptr || !historyRe.Allocate(slots) || !historyIm.Allocate(slots)) return false;
-  std::fill_n(remaining.get(), columns, height);
+  if (!historyRe.Allocate(slots) || !historyIm.Allocate(slots)) return false;
 
   steps = 0;
-  if (columns == 0) return true;
-  TLaneWork work{&s,          &target,       target.Depths(), target.Cycles(),
-                 height,      firstColumn,   lastColumn,      columnsDone,
-                 historyRe.data, historyIm.data, window,      remaining.get(),
-                 &steps};
+  if (firstColumn == lastColumn) return true;
+  const TLaneWork work{&s,         &target,    target.Depths(), target.Cycles(),
+                       height,     firstColumn, lastColumn,     columnsDone,
+                       historyRe.data, historyIm.data, window,  &steps};
   switch (path) {
     case TEnginePath::Sse2:
       return sse2::RunOnLanes<kSse2Groups, kSse2CycleGroups>(formula, work);
