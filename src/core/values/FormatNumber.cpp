@@ -31,7 +31,11 @@ TDecimal ShortestDecimal(double a) {
 
 }  // namespace
 
-std::string FormatDouble(double x, int minDigBefore, int minDigAfter, int maxDigAfter) {
+namespace {
+
+// FormatDouble of x times 10^powerOfTen, taken from the shortest decimal digits of x.
+std::string FormatDecimal(double x, int powerOfTen, int minDigBefore, int minDigAfter,
+                          int maxDigAfter) {
   VELMORA_ASSERT(minDigAfter <= maxDigAfter, "minDigAfter <= maxDigAfter");
   VELMORA_ASSERT(minDigBefore >= 1, "minDigBefore >= 1");
   VELMORA_ASSERT(minDigAfter >= 0, "minDigAfter >= 0");
@@ -43,6 +47,7 @@ std::string FormatDouble(double x, int minDigBefore, int minDigAfter, int maxDig
   int b = 1;  // number of integer digits; 0 or negative below 1
   if (a != 0) {
     d = ShortestDecimal(a);
+    d.exponent += powerOfTen;
     b = d.exponent + 1;
   }
   const int before = std::max(b, minDigBefore);
@@ -92,10 +97,27 @@ std::string FormatDouble(double x, int minDigBefore, int minDigAfter, int maxDig
   return out;
 }
 
-std::string FormatSignificant(double x, int precision, bool trim) {
+// FormatSignificant of x times 10^powerOfTen, likewise.
+std::string SignificantDecimal(double x, int powerOfTen, int precision, bool trim) {
   VELMORA_ASSERT(precision >= 1, "precisie >= 1");
   int k = 1;
-  if (x != 0 && std::isfinite(x)) k = static_cast<int>(std::trunc(std::log10(std::fabs(x))));
+  if (x != 0 && std::isfinite(x)) {
+    k = static_cast<int>(std::trunc(std::log10(std::fabs(x)) + powerOfTen));
+  }
   const int maxAfter = k < precision ? precision - k - 1 : 0;
-  return FormatDouble(x, std::max(k, 1), trim ? 0 : maxAfter, maxAfter);
+  return FormatDecimal(x, powerOfTen, std::max(k, 1), trim ? 0 : maxAfter, maxAfter);
+}
+
+}  // namespace
+
+std::string FormatDouble(double x, int minDigBefore, int minDigAfter, int maxDigAfter) {
+  return FormatDecimal(x, 0, minDigBefore, minDigAfter, maxDigAfter);
+}
+
+std::string FormatSignificant(double x, int precision, bool trim) {
+  return SignificantDecimal(x, 0, precision, trim);
+}
+
+std::string FormatSignificantScaled(double x, int powerOfTen, int precision, bool trim) {
+  return SignificantDecimal(x, powerOfTen, precision, trim);
 }

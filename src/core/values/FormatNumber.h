@@ -12,3 +12,8 @@ std::string FormatDouble(double x, int minDigBefore, int minDigAfter, int maxDig
 
 // x with at most precision significant digits; trim drops trailing fraction zeros.
 std::string FormatSignificant(double x, int precision, bool trim);
+
+// FormatSignificant of x times 10^powerOfTen, with the power applied to the decimal digits of
+// x: no binary rounding of a multiplication comes in, so the text, read as digits times
+// 10^-powerOfTen, gives x back.
+std::string FormatSignificantScaled(double x, int powerOfTen, int precision, bool trim);

@@ -276,25 +276,27 @@ namespace {
 
 // The text a real value is shown and saved as.
 std::string FactorText(double value, uint8_t kind) {
-  if (kind == kUnitPercent) return FormatSignificant(ScaledDecimal(value, 2), 99, true) + " %";
+  if (kind == kUnitPercent) return FormatSignificantScaled(value, 2, 99, true) + " %";
   return FormatSignificant(value, 99, true);
 }
 
 // Reads a real number with no unit or '%'; the reason tells why a text is refused.
 bool ReadFactor(const std::string& text, double& value, uint8_t& kind, std::string& reason) {
+  // The digits of a percentage are read as hundredths, so that "0.07 %" is the double
+  // nearest to 0.0007 and a percentage is shown as it was typed; whether the text is one
+  // is known only after its number, which is read again as it stands when it is not.
   uint8_t code = kCodeNone;
-  if (!ReadNumber(text, value, code, reason)) return false;
+  if (!ReadNumber(text, value, code, reason, -2)) return false;
   kind = kUnitNone;
   if (code == kCodePercent) {
-    // The digits are read again as hundredths, so that "0.07 %" is the double nearest to
-    // 0.0007 and every percentage of up to 15 digits is shown as it was typed.
-    if (!ReadNumber(text, value, code, reason, -2)) return false;
     kind = kUnitPercent;
   } else if (code == kCodeUnknown) {
     reason = "This unit does not exist, use: '%' or no unit.";
     return false;
   } else if (code != kCodeNone) {
     reason = "Wrong unit used, use: '%' or no unit.";
+    return false;
+  } else if (!ReadNumber(text, value, code, reason)) {
     return false;
   }
   return true;
