@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cfenv>
 #include <cmath>
 #include <complex>
@@ -161,16 +162,37 @@ std::unique_ptr<double[]> AllocateDoubles(int32_t size) {
   return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<size_t>(size)]);
 }
 
-// The imaginary parts of the rows' points, followed by the padding the lanes may read.
-std::unique_ptr<double[]> RowsOf(const TFractProps& props) {
+// The rows' points of the last picture a thread computed. They depend on Top, Bottom and
+// YResolution alone, and every strip of a picture needs the same ones.
+struct TRowsCache {
+  uint64_t top = 0;  // the bits of Top and Bottom, so that -0 and 0 differ
+  uint64_t bottom = 0;
+  int32_t height = -1;
+  std::unique_ptr<double[]> rowsIm;
+};
+
+thread_local TRowsCache rowsCache;
+
+// The imaginary parts of the rows' points, followed by the padding the lanes may read; null
+// without the memory for them. Valid until the thread's next call.
+const double* RowsOf(const TFractProps& props) {
   const int32_t height = props.YResolution.GetValue();
-  std::unique_ptr<double[]> rowsIm = AllocateDoubles(height + engine::kRowsPadding);
-  if (rowsIm == nullptr) return nullptr;
-  for (int32_t y = 0; y < height; ++y) {
-    rowsIm[y] = MapPixel(props.Top.GetValue(), props.Bottom.GetValue(), y, height);
+  const double top = props.Top.GetValue();
+  const double bottom = props.Bottom.GetValue();
+  TRowsCache& cache = rowsCache;
+  if (cache.rowsIm != nullptr && cache.height == height &&
+      cache.top == std::bit_cast<uint64_t>(top) && cache.bottom == std::bit_cast<uint64_t>(bottom)) {
+    return cache.rowsIm.get();
   }
-  std::fill_n(rowsIm.get() + height, engine::kRowsPadding, 0.0);
-  return rowsIm;
+  cache.height = -1;
+  cache.rowsIm = AllocateDoubles(height + engine::kRowsPadding);
+  if (cache.rowsIm == nullptr) return nullptr;
+  for (int32_t y = 0; y < height; ++y) cache.rowsIm[y] = MapPixel(top, bottom, y, height);
+  std::fill_n(cache.rowsIm.get() + height, engine::kRowsPadding, 0.0);
+  cache.top = std::bit_cast<uint64_t>(top);
+  cache.bottom = std::bit_cast<uint64_t>(bottom);
+  cache.height = height;
+  return cache.rowsIm.get();
 }
 
 // Everything of the setup but its buffers.
@@ -217,10 +239,10 @@ TEnginePath EnginePathFor(const TFractProps& props) {
   const TEnginePath path = ActiveEnginePath();
   std::string errorText;
   if (path == TEnginePath::Scalar || !CheckComputable(props, errorText)) return TEnginePath::Scalar;
-  const std::unique_ptr<double[]> rowsIm = RowsOf(props);
+  const double* const rowsIm = RowsOf(props);
   if (rowsIm == nullptr) return TEnginePath::Scalar;
   TSetup setup = SetupOf(props);
-  setup.rowsIm = rowsIm.get();
+  setup.rowsIm = rowsIm;
   const bool lanes = engine::LanesCanTake(props.Formula, setup, props.YResolution.GetValue(), 0,
                                           props.XResolution.GetValue());
   return lanes ? path : TEnginePath::Scalar;
@@ -295,14 +317,14 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
         "Not enough memory to look for cycles of up to " + std::to_string(maxCycle) + " steps.";
     return false;
   }
-  const std::unique_ptr<double[]> rowsIm = RowsOf(props);
+  const double* const rowsIm = RowsOf(props);
   if (rowsIm == nullptr) {
     errorText =
         "Not enough memory for the rows of a grid of " + GridText(width, height) + " pixels.";
     return false;
   }
   TSetup setup = SetupOf(props);
-  setup.rowsIm = rowsIm.get();
+  setup.rowsIm = rowsIm;
   setup.historyRe = historyRe.get();
   setup.historyIm = historyIm.get();
 

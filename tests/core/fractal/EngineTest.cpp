@@ -2,7 +2,10 @@
 
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -204,6 +207,30 @@ TEST(EngineTest, StripsAndProgress) {
   for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(array.GetDepth(x, 0), whole->GetDepth(x, 0)) << x;
   ASSERT_TRUE(ComputeStrip(props, array, 4, 4, steps, error));
   EXPECT_EQ(steps, 0u);
+}
+
+TEST(EngineTest, PicturesOneAfterAnotherUseTheirOwnRows) {
+  // Pictures that differ only in the rows, computed in turn on one thread, against each
+  // computed first on a thread of its own.
+  TFractProps props = RealAxis(-2.0, 0.5, 8);
+  props.YResolution.SetValue(16);
+  std::vector<TFractProps> pictures;
+  for (double bottom : {-1.0, -0.5, 1.0}) {
+    props.Bottom.SetValue(bottom);
+    pictures.push_back(props);
+  }
+  props.Top.SetValue(0.25);
+  pictures.push_back(props);
+  props.YResolution.SetValue(15);
+  pictures.push_back(props);
+  for (const TFractProps& picture : pictures) {
+    std::unique_ptr<TFractArray> alone;
+    std::thread([&] { alone = Compute(picture); }).join();
+    const auto after = Compute(picture);
+    const size_t cells = 8 * static_cast<size_t>(picture.YResolution.GetValue());
+    EXPECT_EQ(std::memcmp(after->Depths(), alone->Depths(), cells * sizeof(float)), 0)
+        << picture.Top.GetValue() << " .. " << picture.Bottom.GetValue();
+  }
 }
 
 TEST(EngineTest, FaultFlagsOfTheCallerAreKept) {
