@@ -21,8 +21,41 @@ TFractProps MandelbrotView() {
   return props;
 }
 
-// Computes the whole grid in strips of 4 columns, as the worker thread does.
-void ComputePicture(benchmark::State& state, const TFractProps& props) {
+// Short orbits: the set at depth 51 with R = 2, whole depths, no cycle test.
+TFractProps ShallowMandelbrot() {
+  TFractProps props;
+  props.Map = MapC;
+  props.XResolution.SetValue(1000);
+  props.YResolution.SetValue(1000);
+  props.Left.SetValue(-1.5);
+  props.Right.SetValue(0.5);
+  props.Top.SetValue(1.0);
+  props.Bottom.SetValue(-1.0);
+  props.MaxDepth.SetValue(51);
+  props.OuterCircle.SetValue(2.0);
+  props.MaxCycle.SetValue(0);
+  props.Cont = 1;
+  return props;
+}
+
+// Long orbits that mostly end in cycles: by the period-3 bulb, to depth 5000.
+TFractProps CycleBulb() {
+  TFractProps props;
+  props.Map = MapC;
+  props.Left.SetValue(-1.77);
+  props.Right.SetValue(-1.74);
+  props.Top.SetValue(0.015);
+  props.Bottom.SetValue(-0.015);
+  props.MaxDepth.SetValue(5000);
+  return props;
+}
+
+// Computes the whole grid in strips of 4 columns on path, as the worker thread does.
+void ComputePicture(benchmark::State& state, const TFractProps& props, TEnginePath path) {
+  if (!SetEnginePath(path)) {
+    state.SkipWithError("this processor does not have the instruction set");
+    return;
+  }
   const int32_t width = props.XResolution.GetValue();
   TFractArray array(width, props.YResolution.GetValue());
   uint64_t total = 0;
@@ -32,6 +65,7 @@ void ComputePicture(benchmark::State& state, const TFractProps& props) {
       uint64_t steps = 0;
       if (!ComputeStrip(props, array, x, std::min(x + 4, width), steps, error)) {
         state.SkipWithError(error.c_str());
+        SetEnginePath(TEnginePath::Auto);
         return;
       }
       total += steps;
@@ -39,6 +73,7 @@ void ComputePicture(benchmark::State& state, const TFractProps& props) {
     benchmark::DoNotOptimize(array.Depths());
     benchmark::ClobberMemory();
   }
+  SetEnginePath(TEnginePath::Auto);
   const double pixels = static_cast<double>(width) * props.YResolution.GetValue();
   state.counters["iterations"] =
       benchmark::Counter(static_cast<double>(total), benchmark::Counter::kIsRate);
@@ -48,8 +83,21 @@ void ComputePicture(benchmark::State& state, const TFractProps& props) {
       static_cast<double>(total) / (pixels * static_cast<double>(state.iterations()));
 }
 
-BENCHMARK_CAPTURE(ComputePicture, DefaultJulia, TFractProps())->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ComputePicture, Mandelbrot1000, MandelbrotView())->Unit(benchmark::kMillisecond);
+// Each picture on the scalar loop and on the lanes of every instruction set.
+#define VELMORA_ENGINE_BENCH(name, props)                                                    \
+  BENCHMARK_CAPTURE(ComputePicture, name##Scalar, props, TEnginePath::Scalar)               \
+      ->Unit(benchmark::kMillisecond);                                                      \
+  BENCHMARK_CAPTURE(ComputePicture, name##Sse2, props, TEnginePath::Sse2)                   \
+      ->Unit(benchmark::kMillisecond);                                                      \
+  BENCHMARK_CAPTURE(ComputePicture, name##Avx2, props, TEnginePath::Avx2)                   \
+      ->Unit(benchmark::kMillisecond);                                                      \
+  BENCHMARK_CAPTURE(ComputePicture, name##Avx512, props, TEnginePath::Avx512)               \
+      ->Unit(benchmark::kMillisecond)
+
+VELMORA_ENGINE_BENCH(DefaultJulia, TFractProps());
+VELMORA_ENGINE_BENCH(Mandelbrot1000, MandelbrotView());
+VELMORA_ENGINE_BENCH(ShallowMandelbrot, ShallowMandelbrot());
+VELMORA_ENGINE_BENCH(CycleBulb, CycleBulb());
 
 }  // namespace
 
