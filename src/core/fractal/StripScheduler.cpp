@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -35,6 +36,10 @@ bool ComputeAlone(const TFractProps& props, TFractArray& target, const TStripCal
   return true;
 }
 
+// How often the threads wake the calling thread for a larger finished prefix: every wake
+// costs them time, and a strip takes much less than this.
+constexpr std::chrono::milliseconds kProgressInterval{10};
+
 // The state the threads of one computation share. Strips are taken in order from next;
 // finished ones are marked in done, and the finished prefix is published as ColumnsDone.
 struct TShared {
@@ -43,6 +48,7 @@ struct TShared {
   std::vector<char> done;
   int32_t prefix = 0;  // strips 0 .. prefix-1 are finished
   int32_t running = 0;
+  std::chrono::steady_clock::time_point woken;  // when the calling thread was last woken
   bool failed = false;
   std::string errorText;
   std::atomic<int32_t> next{0};
@@ -91,8 +97,13 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
         break;
       }
       shared.done[static_cast<size_t>(strip)] = 1;
+      const int32_t before = shared.prefix;
       while (shared.prefix < strips && shared.done[static_cast<size_t>(shared.prefix)]) ++shared.prefix;
-      shared.changed.notify_all();
+      const auto now = std::chrono::steady_clock::now();
+      if (shared.prefix > before && now - shared.woken >= kProgressInterval) {
+        shared.woken = now;
+        shared.changed.notify_all();
+      }
     }
     std::lock_guard<std::mutex> lock(shared.mutex);
     --shared.running;

@@ -18,7 +18,8 @@ struct TStripCallbacks {
   // Asked before each strip is started, from any of the computing threads; true ends the
   // work after the strips under way.
   std::function<bool()> stopRequested;
-  // Called on the calling thread after ColumnsDone has advanced.
+  // Called on the calling thread after ColumnsDone has advanced; with several threads at
+  // most about every 10 ms and for the last columns.
   std::function<void()> progress;
 };
 
