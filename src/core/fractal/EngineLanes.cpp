@@ -93,6 +93,7 @@ inline V Mul(V a, V b) { return _mm_mul_pd(a, b); }
 inline V Div(V a, V b) { return _mm_div_pd(a, b); }
 inline V Neg(V a) { return _mm_xor_pd(a, _mm_set1_pd(-0.0)); }
 inline V Abs(V a) { return _mm_andnot_pd(_mm_set1_pd(-0.0), a); }
+inline V Min(V a, V b) { return _mm_min_pd(a, b); }
 inline M NotAtMost(V a, V b) { return _mm_cmpnle_pd(a, b); }
 inline M Less(V a, V b) { return _mm_cmplt_pd(a, b); }
 inline M AtLeast(V a, V b) { return _mm_cmpge_pd(a, b); }
@@ -191,6 +192,7 @@ inline V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
 inline V Div(V a, V b) { return _mm256_div_pd(a, b); }
 inline V Neg(V a) { return _mm256_xor_pd(a, _mm256_set1_pd(-0.0)); }
 inline V Abs(V a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
+inline V Min(V a, V b) { return _mm256_min_pd(a, b); }
 inline M NotAtMost(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_NLE_UQ); }
 inline M Less(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
 inline M AtLeast(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
@@ -259,6 +261,8 @@ inline V Neg(V a) {
       _mm512_xor_epi64(_mm512_castpd_si512(a), _mm512_set1_epi64(INT64_MIN)));
 }
 inline V Abs(V a) { return _mm512_abs_pd(a); }
+// Zero-masking for the same reason as StoreFloats.
+inline V Min(V a, V b) { return _mm512_maskz_min_pd(0xFF, a, b); }
 inline M NotAtMost(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_NLE_UQ); }
 inline M Less(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
 inline M AtLeast(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
