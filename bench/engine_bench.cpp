@@ -84,14 +84,14 @@ void ComputePicture(benchmark::State& state, const TFractProps& props, TEnginePa
 }
 
 // Each picture on the scalar loop and on the lanes of every instruction set.
-#define VELMORA_ENGINE_BENCH(name, props)                                                    \
-  BENCHMARK_CAPTURE(ComputePicture, name##Scalar, props, TEnginePath::Scalar)               \
-      ->Unit(benchmark::kMillisecond);                                                      \
-  BENCHMARK_CAPTURE(ComputePicture, name##Sse2, props, TEnginePath::Sse2)                   \
-      ->Unit(benchmark::kMillisecond);                                                      \
-  BENCHMARK_CAPTURE(ComputePicture, name##Avx2, props, TEnginePath::Avx2)                   \
-      ->Unit(benchmark::kMillisecond);                                                      \
-  BENCHMARK_CAPTURE(ComputePicture, name##Avx512, props, TEnginePath::Avx512)               \
+#define VELMORA_ENGINE_BENCH(name, props)                                     \
+  BENCHMARK_CAPTURE(ComputePicture, name##Scalar, props, TEnginePath::Scalar) \
+      ->Unit(benchmark::kMillisecond);                                        \
+  BENCHMARK_CAPTURE(ComputePicture, name##Sse2, props, TEnginePath::Sse2)     \
+      ->Unit(benchmark::kMillisecond);                                        \
+  BENCHMARK_CAPTURE(ComputePicture, name##Avx2, props, TEnginePath::Avx2)     \
+      ->Unit(benchmark::kMillisecond);                                        \
+  BENCHMARK_CAPTURE(ComputePicture, name##Avx512, props, TEnginePath::Avx512) \
       ->Unit(benchmark::kMillisecond)
 
 VELMORA_ENGINE_BENCH(DefaultJulia, TFractProps());

@@ -181,7 +181,8 @@ const double* RowsOf(const TFractProps& props) {
   const double bottom = props.Bottom.GetValue();
   TRowsCache& cache = rowsCache;
   if (cache.rowsIm != nullptr && cache.height == height &&
-      cache.top == std::bit_cast<uint64_t>(top) && cache.bottom == std::bit_cast<uint64_t>(bottom)) {
+      cache.top == std::bit_cast<uint64_t>(top) &&
+      cache.bottom == std::bit_cast<uint64_t>(bottom)) {
     return cache.rowsIm.get();
   }
   cache.height = -1;

@@ -82,7 +82,9 @@ inline V Set(double v) { return _mm_set1_pd(v); }
 inline V Load(const double* p) { return _mm_load_pd(p); }
 inline void Store(double* p, V v) { _mm_store_pd(p, v); }
 inline void StoreUnaligned(double* p, V v) { _mm_storeu_pd(p, v); }
-inline void StoreFloats(float* p, V v) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
+inline void StoreFloats(float* p, V v) {
+  _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v));
+}
 // The lanes of bits, in order, to p; a whole vector is written.
 inline void CompressStore(double* p, unsigned bits, V v) {
   _mm_storeu_pd(p, (bits & 3u) == 2u ? _mm_unpackhi_pd(v, v) : v);
@@ -384,14 +386,15 @@ bool ComputeOnLanes(TEnginePath path, int formula, const TSetup& s, TFractArray&
 
   const int32_t window = s.maxCycle + std::max(s.maxCycle, 64);
   TAlignedDoubles historyRe, historyIm;
-  const size_t slots = s.maxCycle > 0 ? static_cast<size_t>(window) * static_cast<size_t>(width) : 0;
+  const size_t slots =
+      s.maxCycle > 0 ? static_cast<size_t>(window) * static_cast<size_t>(width) : 0;
   if (!historyRe.Allocate(slots) || !historyIm.Allocate(slots)) return false;
 
   steps = 0;
   if (firstColumn == lastColumn) return true;
-  const TLaneWork work{&s,         &target,    target.Depths(), target.Cycles(),
-                       height,     firstColumn, lastColumn,     columnsDone,
-                       historyRe.data, historyIm.data, window,  &steps};
+  const TLaneWork work{&s,          &target,    target.Depths(), target.Cycles(), height,
+                       firstColumn, lastColumn, columnsDone,     historyRe.data,  historyIm.data,
+                       window,      &steps};
   switch (path) {
     case TEnginePath::Sse2:
       return sse2::RunOnLanes<kSse2Groups, kSse2CycleGroups>(formula, work);

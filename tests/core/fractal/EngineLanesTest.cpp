@@ -294,10 +294,10 @@ TEST(EngineLanesTest, RandomRecordsGiveTheScalarBits) {
     const double scale = std::pow(10.0, integer(0, 9) == 0 ? uniform(70.0, 160.0) : uniform(-3, 1));
     const double centreRe = uniform(-1.5, 0.5);
     const double centreIm = uniform(-1.0, 1.0);
-    TFractProps props = Grid(integer(1, 40), integer(1, 40), centreRe - scale * uniform(0.1, 2),
-                             centreRe + scale * uniform(-2, 2), centreIm + scale * uniform(-2, 2),
-                             centreIm - scale * uniform(0.1, 2),
-                             static_cast<TFractMap>(integer(0, 2)));
+    TFractProps props =
+        Grid(integer(1, 40), integer(1, 40), centreRe - scale * uniform(0.1, 2),
+             centreRe + scale * uniform(-2, 2), centreIm + scale * uniform(-2, 2),
+             centreIm - scale * uniform(0.1, 2), static_cast<TFractMap>(integer(0, 2)));
     props.Formula = static_cast<uint8_t>(formula);
     props.MaxDepth.SetValue(integer(0, 3) == 0 ? integer(1, 4) : integer(5, 400));
     props.MaxCycle.SetValue(integer(0, 3) == 0 ? 0 : integer(1, 12));
