@@ -1,21 +1,20 @@
 #include "core/fractal/TFractArray.h"
 
-#include <new>
-
 #include "core/report/Assert.h"
 
 namespace {
-
-template <class T>
-std::unique_ptr<T[]> AllocateCleared(int64_t count) {
-  return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<size_t>(count)]());
-}
 
 std::string GridText(int32_t width, int32_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
 }
 
 }  // namespace
+
+template <class T>
+TFractArray::TCells<T> TFractArray::AllocateCleared(int64_t count) {
+  // All bits zero is 0.0f and 0, the values of a cell not yet computed.
+  return TCells<T>(static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T))));
+}
 
 TFractArray::TFractArray(int32_t width, int32_t height) : m_width(width), m_height(height) {
   std::string errorText;
@@ -26,15 +25,15 @@ TFractArray::TFractArray(int32_t width, int32_t height) : m_width(width), m_heig
   VELMORA_ASSERT(m_cycles != nullptr, "Cycles != 0");
 }
 
-TFractArray::TFractArray(int32_t width, int32_t height, std::unique_ptr<float[]> depths,
-                         std::unique_ptr<int32_t[]> cycles)
+TFractArray::TFractArray(int32_t width, int32_t height, TCells<float> depths,
+                         TCells<int32_t> cycles)
     : m_width(width), m_height(height), m_depths(std::move(depths)), m_cycles(std::move(cycles)) {}
 
 std::unique_ptr<TFractArray> TFractArray::Create(int32_t width, int32_t height,
                                                  std::string& errorText) {
   if (!GridSizeAllowed(width, height, errorText)) return nullptr;
   auto depths = AllocateCleared<float>(int64_t{width} * height);
-  std::unique_ptr<int32_t[]> cycles;
+  TCells<int32_t> cycles;
   if (depths != nullptr) cycles = AllocateCleared<int32_t>(int64_t{width} * height);
   if (depths == nullptr || cycles == nullptr) {
     errorText =

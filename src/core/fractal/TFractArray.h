@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -51,8 +52,18 @@ class TFractArray {
   void SetColumnsShown(int32_t columns) { m_columnsShown = columns; }
 
  private:
-  TFractArray(int32_t width, int32_t height, std::unique_ptr<float[]> depths,
-              std::unique_ptr<int32_t[]> cycles);
+  // The arrays come from calloc: a large block is then made of pages the system clears when
+  // they are first written, by the threads that compute them, instead of being cleared all
+  // at once before the computation starts.
+  struct TFree {
+    void operator()(void* p) const { std::free(p); }
+  };
+  template <class T>
+  using TCells = std::unique_ptr<T[], TFree>;
+  template <class T>
+  static TCells<T> AllocateCleared(int64_t count);
+
+  TFractArray(int32_t width, int32_t height, TCells<float> depths, TCells<int32_t> cycles);
 
   int64_t Index(int32_t x, int32_t y) const {
     return int64_t{std::clamp(x, 0, m_width - 1)} * m_height + std::clamp(y, 0, m_height - 1);
@@ -60,8 +71,8 @@ class TFractArray {
 
   int32_t m_width;
   int32_t m_height;
-  std::unique_ptr<float[]> m_depths;
-  std::unique_ptr<int32_t[]> m_cycles;
+  TCells<float> m_depths;
+  TCells<int32_t> m_cycles;
   std::atomic<int32_t> m_columnsDone{0};
   int32_t m_columnsShown = 0;
 };
