@@ -75,6 +75,20 @@ void QImageCanvas::SetPixel(int32_t x, int32_t y, TColor color) {
   reinterpret_cast<QRgb*>(m_bits + static_cast<qsizetype>(y) * m_stride)[x] = ToQRgb(color);
 }
 
+void QImageCanvas::SetPixels(int32_t x, int32_t y, const TColor* colors, int32_t count) {
+  if (y < 0 || y >= m_height) return;
+  const int32_t from = std::max(x, 0);
+  const int32_t to = std::min(x + count, m_width);
+  QRgb* line = reinterpret_cast<QRgb*>(m_bits + static_cast<qsizetype>(y) * m_stride);
+  const TColor* source = colors - x;
+  // ToQRgb for many pixels, in a form the compiler turns into vector instructions: the
+  // bytes BBGGRR become RRGGBB under an opaque alpha.
+  for (int32_t i = from; i < to; ++i) {
+    const uint32_t c = source[i];
+    line[i] = 0xFF000000u | (c & 0x00FF00u) | (c & 0xFFu) << 16 | (c >> 16 & 0xFFu);
+  }
+}
+
 void QImageCanvas::MoveTo(int32_t x, int32_t y) { m_penPosition = QPoint(x, y); }
 
 void QImageCanvas::LineTo(int32_t x, int32_t y) {

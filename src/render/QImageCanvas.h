@@ -26,6 +26,8 @@ class QImageCanvas : public TCanvas {
   void SetPenStyle(TPenStyle style) override;
   void SetBrushColor(TColor color) override;
   void SetPixel(int32_t x, int32_t y, TColor color) override;
+  void SetPixels(int32_t x, int32_t y, const TColor* colors, int32_t count) override;
+  bool HasPixelRows() const override { return true; }
   void MoveTo(int32_t x, int32_t y) override;
   void LineTo(int32_t x, int32_t y) override;
   void FillRect(const TRect& rect) override;

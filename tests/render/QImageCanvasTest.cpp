@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "core/colour/FractalColouring.h"
+#include "core/colour/TVoldViewProps.h"
+#include "core/fractal/TFractArray.h"
+
 namespace {
 
 constexpr TColor kRed = 0x0000FF;
@@ -105,4 +109,66 @@ TEST(QImageCanvasTest, EllipsesStayInsideTheirBox) {
   EXPECT_GT(inside, 20);
   EXPECT_EQ(At(image, 7, 7), kRed);
   EXPECT_EQ(At(image, 4, 7), kWhite);
+}
+
+namespace {
+
+// Forwards to a QImageCanvas without its rows of pixels, so the colouring draws cell by cell.
+class TCellByCellCanvas : public TCanvas {
+ public:
+  explicit TCellByCellCanvas(QImage& image) : m_canvas(image) {}
+  void SetPenColor(TColor color) override { m_canvas.SetPenColor(color); }
+  void SetPenStyle(TPenStyle style) override { m_canvas.SetPenStyle(style); }
+  void SetBrushColor(TColor color) override { m_canvas.SetBrushColor(color); }
+  void SetPixel(int32_t x, int32_t y, TColor color) override { m_canvas.SetPixel(x, y, color); }
+  void MoveTo(int32_t x, int32_t y) override { m_canvas.MoveTo(x, y); }
+  void LineTo(int32_t x, int32_t y) override { m_canvas.LineTo(x, y); }
+  void FillRect(const TRect& rect) override { m_canvas.FillRect(rect); }
+  void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override {
+    m_canvas.Ellipse(x1, y1, x2, y2);
+  }
+
+ private:
+  QImageCanvas m_canvas;
+};
+
+}  // namespace
+
+TEST(QImageCanvasTest, RowsOfPixelsPaintResultsAsCellByCellDoes) {
+  TVoldViewProps settings;
+  settings.StrengthOutside.SetValue(1.0);
+  struct TCase {
+    int32_t columns, rows, done;
+    TRect update, client;
+  };
+  const TCase cases[] = {
+      {100, 60, 100, {0, 0, 100, 60}, {0, 0, 100, 60}},       // one pixel a cell
+      {37, 23, 37, {0, 0, 100, 60}, {0, 0, 100, 60}},         // cells of uneven sizes
+      {250, 170, 250, {0, 0, 100, 60}, {0, 0, 100, 60}},      // more cells than pixels
+      {41, 29, 30, {13, 7, 77, 51}, {0, 0, 100, 60}},         // part, not all computed
+      {9, 7, 9, {0, 0, 100, 60}, {-3, -5, 97, 55}},           // the client beside the image
+      {67, 41, 67, {0, 0, 100, 60}, {-1, -1, 99, 59}},
+  };
+  for (const TCase& c : cases) {
+    TFractArray results(c.columns, c.rows);
+    // Every cell different, with runs of equal ones, and inside cells with cycles.
+    for (int32_t x = 0; x < c.columns; ++x) {
+      for (int32_t y = 0; y < c.rows; ++y) {
+        const int32_t k = (x * 7 + y * 3) % 11;
+        results.SetDepth(x, y, k == 0 ? 0.0f : (k < 8 ? k / 8.0f : -0.5f));
+        results.SetCycle(x, y, k < 8 ? 0 : k - 7);
+      }
+    }
+    results.SetColumnsDone(c.done);
+    QImage rows = Blank(100, 60);
+    QImage cells = Blank(100, 60);
+    {
+      QImageCanvas canvas(rows);
+      PaintFractalRect(canvas, c.update, c.client, &results, settings, 3);
+      TCellByCellCanvas reference(cells);
+      PaintFractalRect(reference, c.update, c.client, &results, settings, 3);
+    }
+    EXPECT_EQ(rows, cells) << c.columns << " x " << c.rows;
+    EXPECT_NE(rows, Blank(100, 60)) << c.columns << " x " << c.rows;
+  }
 }

@@ -32,6 +32,13 @@ class TCanvas {
   virtual void SetBrushColor(TColor color) = 0;
 
   virtual void SetPixel(int32_t x, int32_t y, TColor color) = 0;
+  // Sets count pixels of row y from x rightwards to colors[0 .. count-1].
+  virtual void SetPixels(int32_t x, int32_t y, const TColor* colors, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) SetPixel(x + i, y, colors[i]);
+  }
+  // Whether SetPixels writes straight into the canvas's memory, so that whole rows of
+  // pixels are the cheapest way to paint many cells.
+  virtual bool HasPixelRows() const { return false; }
   virtual void MoveTo(int32_t x, int32_t y) = 0;
   virtual void LineTo(int32_t x, int32_t y) = 0;
   // Fills rect with the brush colour.

@@ -1,7 +1,9 @@
 #include "core/colour/FractalColouring.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -66,53 +68,160 @@ TColor CellColor(float depth, int32_t cycle, const TVoldViewProps& settings, int
   return palette != nullptr ? palette->ColorAt(t) : MixColors(a, b, t);
 }
 
+namespace {
+
+// The colours of the cells of one paint. Cells close to each other mostly share their values
+// (whole depths, the undecided inside, one cycle length), so the colours of recent values are
+// kept in a small table instead of being worked out again for every cell.
+class TCellColours {
+ public:
+  TCellColours(const TVoldViewProps& settings, int32_t maxCycle)
+      : m_settings(settings), m_maxCycle(maxCycle) {
+    m_keys.fill(kNoKey);
+  }
+
+  TColor operator()(float depth, int32_t cycle) {
+    uint32_t bits;
+    std::memcpy(&bits, &depth, sizeof bits);
+    const uint64_t key = bits | uint64_t{static_cast<uint32_t>(cycle)} << 32;
+    const size_t slot = static_cast<size_t>((key * 0x9E3779B97F4A7C15u) >> (64 - kBits));
+    if (m_keys[slot] != key) {
+      m_keys[slot] = key;
+      m_colors[slot] = CellColor(depth, cycle, m_settings, m_maxCycle);
+    }
+    return m_colors[slot];
+  }
+
+ private:
+  static constexpr int kBits = 8;
+  // No cell has this key: its depth bits would be a NaN, its cycle length -1.
+  static constexpr uint64_t kNoKey = ~uint64_t{0};
+  const TVoldViewProps& m_settings;
+  int32_t m_maxCycle;
+  std::array<uint64_t, size_t{1} << kBits> m_keys;
+  std::array<TColor, size_t{1} << kBits> m_colors{};
+};
+
+// Where cell i of a grid of count cells begins when the grid is stretched over the pixels
+// p0 .. p1. The product comes before the quotient: the edge of a cell that falls on a pixel's
+// edge is then exact for whole numbers, the usual case. Dividing first would put many such
+// edges a rounding error short, and truncation would then take columns and rows of cells out
+// of a picture shown at the size of its grid and draw their neighbours twice instead.
+double CellEdge(int32_t i, double count, double p0, double p1) {
+  return p0 + static_cast<double>(i) * (p1 - p0) / count;
+}
+
+// The pixels [first, last] that cell i covers, clipped to low .. high.
+std::pair<int32_t, int32_t> CellSpan(int32_t i, double count, double p0, double p1, int32_t low,
+                                     int32_t high) {
+  return {std::max(Trunc(CellEdge(i, count, p0, p1)), low),
+          std::min(Trunc(CellEdge(i + 1, count, p0, p1) - 1), high)};
+}
+
+// The most columns painted together a row at a time: their cells are read from as many
+// places in memory at once.
+constexpr size_t kRunColumns = 16;
+
+}  // namespace
+
 void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
                       const TFractArray* results, const TVoldViewProps& settings,
                       int32_t maxCycle) {
   if (update.right == update.left || update.bottom == update.top || results == nullptr) return;
   if (client.Width() < 2) return;
-  const double n = results->Width();
-  const double m = results->Height();
+  const int32_t width = results->Width();
+  const int32_t height = results->Height();
+  const double n = width;
+  const double m = height;
   const double rl = client.left, rr = client.right, rt = client.top, rb = client.bottom;
 
-  // The cells under the update rectangle, and their extent in client coordinates.
+  // The cells under the update rectangle.
   const int32_t c0 = Trunc(LinearMap(update.left, rl, rr, 0, n));
   const int32_t c1 = Trunc(LinearMap(update.right, rl, rr, 0, n) + 1);
   const int32_t r0 = Trunc(LinearMap(update.top, rt, rb, 0, m));
   const int32_t r1 = Trunc(LinearMap(update.bottom, rt, rb, 0, m) + 1);
   if (c1 <= c0 || r1 <= r0) return;
-  const double x0 = LinearMap(c0, 0, n, rl, rr);
-  const double x1 = LinearMap(c1, 0, n, rl, rr);
-  const double y0 = LinearMap(r0, 0, m, rt, rb);
-  const double y1 = LinearMap(r1, 0, m, rt, rb);
   const TRect clip{update.left, update.top, update.right - 1, update.bottom - 1};
 
-  canvas.SetPenStyle(TPenStyle::Solid);
-  // The pixel rows of every grid row, worked out once for all columns.
-  std::vector<std::pair<int32_t, int32_t>> rows;
+  // The pixel rows of every grid row that shows, worked out once for all columns, with the
+  // row's cell index clamped to the grid as the element access does.
+  struct TRow {
+    int32_t cell, top, bottom;
+  };
+  std::vector<TRow> rows;
   rows.reserve(static_cast<size_t>(r1 - r0));
   for (int32_t r = r0; r < r1; ++r) {
-    rows.emplace_back(std::max(Trunc(LinearMap(r, r0, r1, y0, y1)), clip.top),
-                      std::min(Trunc(LinearMap(r + 1, r0, r1, y0, y1) - 1), clip.bottom));
+    const auto [top, bottom] = CellSpan(r, m, rt, rb, clip.top, clip.bottom);
+    if (bottom >= top) rows.push_back({std::clamp(r, 0, height - 1), top, bottom});
   }
+
+  // The pixel columns of every grid column that is computed and shows.
+  struct TColumn {
+    int64_t cell;  // the index of the column's first cell
+    int32_t left, right;
+  };
+  std::vector<TColumn> columns;
   const int32_t lastColumn = std::min(c1, results->ColumnsDone());
   for (int32_t c = c0; c < lastColumn; ++c) {
-    const int32_t left = std::max(Trunc(LinearMap(c, c0, c1, x0, x1)), clip.left);
-    const int32_t right = std::min(Trunc(LinearMap(c + 1, c0, c1, x0, x1) - 1), clip.right);
-    if (right < left) continue;
-    for (int32_t r = r0; r < r1; ++r) {
-      const auto [top, bottom] = rows[static_cast<size_t>(r - r0)];
-      if (bottom < top) continue;
-      const TColor color = CellColor(results->GetDepth(c, r), results->GetCycle(c, r), settings, maxCycle);
-      if (left == right && top == bottom) {
-        canvas.SetPixel(left, top, color);
-      } else if (left == right || top == bottom) {
+    const auto [left, right] = CellSpan(c, n, rl, rr, clip.left, clip.right);
+    if (right >= left) columns.push_back({int64_t{std::clamp(c, 0, width - 1)} * height, left, right});
+  }
+
+  canvas.SetPenStyle(TPenStyle::Solid);
+  TCellColours colours(settings, maxCycle);
+  const float* depths = results->Depths();
+  const int32_t* cycles = results->Cycles();
+  if (canvas.HasPixelRows()) {
+    // The image is stored by rows, the results by columns: a few columns whose pixels join
+    // up are painted together a pixel row at a time. Where cells share pixels, the later
+    // column and the later row win as they do when cells are drawn one by one.
+    std::vector<TColor> line;
+    size_t i = 0;
+    while (i < columns.size()) {
+      const int32_t left = columns[i].left;
+      int32_t right = columns[i].right;
+      // Mostly every column is one pixel of its own: then the line holds a colour a column.
+      bool narrow = left == right;
+      size_t end = i + 1;
+      while (end < columns.size() && end - i < kRunColumns && columns[end].left <= right + 1) {
+        narrow = narrow && columns[end].left == right + 1 && columns[end].right == right + 1;
+        right = std::max(right, columns[end].right);
+        ++end;
+      }
+      line.resize(static_cast<size_t>(right - left + 1));
+      for (const TRow& row : rows) {
+        if (narrow) {
+          for (size_t k = i; k < end; ++k) {
+            const int64_t cell = columns[k].cell + row.cell;
+            line[k - i] = colours(depths[cell], cycles[cell]);
+          }
+        } else {
+          for (size_t k = i; k < end; ++k) {
+            const int64_t cell = columns[k].cell + row.cell;
+            std::fill(line.begin() + (columns[k].left - left),
+                      line.begin() + (columns[k].right - left + 1), colours(depths[cell], cycles[cell]));
+          }
+        }
+        for (int32_t y = row.top; y <= row.bottom; ++y) {
+          canvas.SetPixels(left, y, line.data(), static_cast<int32_t>(line.size()));
+        }
+      }
+      i = end;
+    }
+    return;
+  }
+  for (const auto& [cell, left, right] : columns) {
+    for (const TRow& row : rows) {
+      const TColor color = colours(depths[cell + row.cell], cycles[cell + row.cell]);
+      if (left == right && row.top == row.bottom) {
+        canvas.SetPixel(left, row.top, color);
+      } else if (left == right || row.top == row.bottom) {
         canvas.SetPenColor(color);
-        canvas.MoveTo(left, top);
-        canvas.LineTo(left == right ? left : right + 1, left == right ? bottom + 1 : top);
+        canvas.MoveTo(left, row.top);
+        canvas.LineTo(left == right ? left : right + 1, left == right ? row.bottom + 1 : row.top);
       } else {
         canvas.SetBrushColor(color);
-        canvas.FillRect({left, top, right + 1, bottom + 1});
+        canvas.FillRect({left, row.top, right + 1, row.bottom + 1});
       }
     }
   }

@@ -121,3 +121,25 @@ TEST(PaintFractalRectTest, OnlyComputedColumnsAreAndNothingElseIsPainted) {
   PaintFractalRect(canvas, {0, 0, 10, 10}, {0, 0, 10, 10}, nullptr, s, 3);
   EXPECT_TRUE(canvas.Operations().empty());
 }
+
+TEST(PaintFractalRectTest, AtTheSizeOfItsGridEveryCellHasItsOwnPixel) {
+  // Sizes whose cell edges, taken as a quotient first, fall a rounding error short of
+  // whole pixels: a column or row would then vanish and its neighbour show twice.
+  for (const int32_t size : {1000, 997, 49}) {
+    auto results = Finished(size, size);
+    for (int32_t x = 0; x < size; ++x) results->SetDepth(x, 0, static_cast<float>(x + 1) / size);
+    TRecordingCanvas canvas;
+    const TVoldViewProps s = MixSettings(SensNormal, 1.0);
+    PaintFractalRect(canvas, {0, 0, size, size}, {0, 0, size, size}, results.get(), s, 3);
+    const auto pixels = canvas.OperationsStartingWith("pixel");
+    ASSERT_EQ(canvas.Operations().size(), static_cast<size_t>(size) * size) << size;
+    ASSERT_EQ(pixels.size(), canvas.Operations().size()) << size;
+    // Row 0 shows the columns in order, each with its own colour.
+    for (int32_t x = 0; x < size; ++x) {
+      const std::string expected =
+          "pixel " + std::to_string(x) + ",0 " +
+          TRecordingCanvas::Hex(CellColor(results->GetDepth(x, 0), 0, s, 3));
+      ASSERT_EQ(pixels[static_cast<size_t>(x) * size], expected) << size;
+    }
+  }
+}
