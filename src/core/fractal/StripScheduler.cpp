@@ -38,7 +38,7 @@ bool ComputeAlone(const TFractProps& props, TFractArray& target, const TStripCal
 
 // How often the threads wake the calling thread for a larger finished prefix: every wake
 // costs them time, and a strip takes much less than this.
-constexpr std::chrono::milliseconds kProgressInterval{10};
+constexpr std::chrono::milliseconds kProgressInterval{4};
 
 // The state the threads of one computation share. Strips are taken in order from next;
 // finished ones are marked in done, and the finished prefix is published as ColumnsDone.
