@@ -1,0 +1,58 @@
+// Timing of the colouring: the finished results of a 1000 x 1000 grid painted into an image of
+// the same size (one pixel a cell) and of half the size, as a view paints them.
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+
+#include "core/colour/FractalColouring.h"
+#include "core/colour/TVoldViewProps.h"
+#include "core/fractal/StripScheduler.h"
+#include "core/fractal/TFractArray.h"
+#include "core/fractal/TFractProps.h"
+#include "render/QImageCanvas.h"
+
+namespace {
+
+// The Mandelbrot set at depth 51, with whole or fractional depths.
+const TFractArray& Results(int32_t cont) {
+  static TFractArray* results[2] = {nullptr, nullptr};
+  if (results[cont] == nullptr) {
+    TFractProps props;
+    props.Map = MapC;
+    props.XResolution.SetValue(1000);
+    props.YResolution.SetValue(1000);
+    props.Left.SetValue(-1.5);
+    props.Right.SetValue(0.5);
+    props.Top.SetValue(1.0);
+    props.Bottom.SetValue(-1.0);
+    props.MaxDepth.SetValue(51);
+    props.OuterCircle.SetValue(2.0);
+    props.MaxCycle.SetValue(0);
+    props.Cont = cont;
+    results[cont] = new TFractArray(1000, 1000);
+    uint64_t steps = 0;
+    std::string error;
+    ComputeInStrips(props, *results[cont], 0, {}, steps, error);
+  }
+  return *results[cont];
+}
+
+void Paint(benchmark::State& state, int32_t cont, int32_t size) {
+  const TFractArray& results = Results(cont);
+  const TVoldViewProps settings;
+  QImage image(size, size, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QImageCanvas canvas(image);
+    PaintFractalRect(canvas, {0, 0, size, size}, {0, 0, size, size}, &results, settings, 0);
+    benchmark::ClobberMemory();
+  }
+  state.counters["cells"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+BENCHMARK_CAPTURE(Paint, WholeDepths, 1, 1000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Paint, FractionalDepths, 0, 1000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Paint, WholeDepthsHalfSize, 1, 500)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
