@@ -19,7 +19,7 @@ struct TStripCallbacks {
   // work after the strips under way.
   std::function<bool()> stopRequested;
   // Called on the calling thread after ColumnsDone has advanced; with several threads at
-  // most about every 10 ms and for the last columns.
+  // most about every 4 ms and for the last columns.
   std::function<void()> progress;
 };
 
