@@ -27,6 +27,7 @@ namespace {
 // is shared by one pixel at a time.
 constexpr int32_t kLaneHistoryLimit = 1024;
 
+#ifdef VELMORA_LANES
 // Vectors per lane loop, without and with a cycle test: enough independent steps to hide
 // the latency of one, as many as the registers hold.
 constexpr int kSse2Groups = 2;
@@ -44,6 +45,7 @@ alignas(64) constexpr double kCounting[8] = {0, 1, 2, 3, 4, 5, 6, 7};
 
 // A cell index after every cell of a grid.
 constexpr double kBeyondCells = 0x1p60;
+#endif
 
 // What a lane loop works on; everything is allocated before it starts.
 struct TLaneWork {
