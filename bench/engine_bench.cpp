@@ -7,6 +7,7 @@
 #include "core/fractal/Engine.h"
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
+#include "Workloads.h"
 
 namespace {
 
@@ -21,22 +22,6 @@ TFractProps MandelbrotView() {
   return props;
 }
 
-// Short orbits: the set at depth 51 with R = 2, whole depths, no cycle test.
-TFractProps ShallowMandelbrot() {
-  TFractProps props;
-  props.Map = MapC;
-  props.XResolution.SetValue(1000);
-  props.YResolution.SetValue(1000);
-  props.Left.SetValue(-1.5);
-  props.Right.SetValue(0.5);
-  props.Top.SetValue(1.0);
-  props.Bottom.SetValue(-1.0);
-  props.MaxDepth.SetValue(51);
-  props.OuterCircle.SetValue(2.0);
-  props.MaxCycle.SetValue(0);
-  props.Cont = 1;
-  return props;
-}
 
 // Long orbits that mostly end in cycles: by the period-3 bulb, to depth 5000.
 TFractProps CycleBulb() {
@@ -96,7 +81,7 @@ void ComputePicture(benchmark::State& state, const TFractProps& props, TEnginePa
 
 VELMORA_ENGINE_BENCH(DefaultJulia, TFractProps());
 VELMORA_ENGINE_BENCH(Mandelbrot1000, MandelbrotView());
-VELMORA_ENGINE_BENCH(ShallowMandelbrot, ShallowMandelbrot());
+VELMORA_ENGINE_BENCH(ShallowMandelbrot, ShallowMandelbrot(1000));
 VELMORA_ENGINE_BENCH(CycleBulb, CycleBulb());
 
 }  // namespace

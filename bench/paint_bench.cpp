@@ -10,6 +10,7 @@
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
 #include "render/QImageCanvas.h"
+#include "Workloads.h"
 
 namespace {
 
@@ -17,18 +18,7 @@ namespace {
 const TFractArray& Results(int32_t cont) {
   static TFractArray* results[2] = {nullptr, nullptr};
   if (results[cont] == nullptr) {
-    TFractProps props;
-    props.Map = MapC;
-    props.XResolution.SetValue(1000);
-    props.YResolution.SetValue(1000);
-    props.Left.SetValue(-1.5);
-    props.Right.SetValue(0.5);
-    props.Top.SetValue(1.0);
-    props.Bottom.SetValue(-1.0);
-    props.MaxDepth.SetValue(51);
-    props.OuterCircle.SetValue(2.0);
-    props.MaxCycle.SetValue(0);
-    props.Cont = cont;
+    const TFractProps props = ShallowMandelbrot(1000, static_cast<uint8_t>(cont));
     results[cont] = new TFractArray(1000, 1000);
     uint64_t steps = 0;
     std::string error;

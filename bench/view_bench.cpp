@@ -22,26 +22,9 @@
 #include "app/TViewWave.h"
 #include "core/fractal/StripScheduler.h"
 #include "core/fractal/TFractArray.h"
+#include "Workloads.h"
 
 namespace {
-
-// The Mandelbrot workload at the grid size of the view.
-TFractProps Workload() {
-  TFractProps p;
-  p.Formula = 0;
-  p.Map = MapC;
-  p.Left.SetValue(-1.5);
-  p.Right.SetValue(0.5);
-  p.Top.SetValue(1.0);
-  p.Bottom.SetValue(-1.0);
-  p.XResolution.SetValue(1000);
-  p.YResolution.SetValue(1000);
-  p.MaxDepth.SetValue(51);
-  p.OuterCircle.SetValue(2.0);
-  p.MaxCycle.SetValue(0);
-  p.Cont = 1;
-  return p;
-}
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -54,7 +37,7 @@ int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  const TFractProps props = Workload();
+  const TFractProps props = ShallowMandelbrot(1000);
   const int32_t threads = GuiComputeThreads();
 
   std::vector<double> bare, shown;
