@@ -146,44 +146,32 @@ using V = __m256d;
 using M = __m256d;
 constexpr int kWidth = 4;
 
-// For each mask of four lanes, the 32-bit halves that put the next values of memory into the
-// lanes of the mask in order.
+// For each mask of four lanes, eight 32-bit halves: a permutation of the lanes.
 struct TExpandTable {
   alignas(32) int32_t index[16][8];
 };
 
-constexpr TExpandTable MakeExpandTable() {
+// For each mask of four lanes: expanding, the 32-bit halves that spread consecutive values
+// over the lanes of the mask in order; compressing, the inverse, the halves that gather the
+// lanes of the mask in order.
+constexpr TExpandTable MakeLaneTable(bool expand) {
   TExpandTable table{};
   for (int bits = 0; bits < 16; ++bits) {
     int next = 0;
     for (int lane = 0; lane < 4; ++lane) {
       if ((bits >> lane & 1) == 0) continue;
-      table.index[bits][2 * lane] = 2 * next;
-      table.index[bits][2 * lane + 1] = 2 * next + 1;
+      const int to = expand ? lane : next;
+      const int from = expand ? next : lane;
+      table.index[bits][2 * to] = 2 * from;
+      table.index[bits][2 * to + 1] = 2 * from + 1;
       ++next;
     }
   }
   return table;
 }
 
-constexpr TExpandTable kExpand = MakeExpandTable();
-
-// The inverse: for each mask, the 32-bit halves that gather the lanes of the mask in order.
-constexpr TExpandTable MakeCompressTable() {
-  TExpandTable table{};
-  for (int bits = 0; bits < 16; ++bits) {
-    int next = 0;
-    for (int lane = 0; lane < 4; ++lane) {
-      if ((bits >> lane & 1) == 0) continue;
-      table.index[bits][2 * next] = 2 * lane;
-      table.index[bits][2 * next + 1] = 2 * lane + 1;
-      ++next;
-    }
-  }
-  return table;
-}
-
-constexpr TExpandTable kCompress = MakeCompressTable();
+constexpr TExpandTable kExpand = MakeLaneTable(true);
+constexpr TExpandTable kCompress = MakeLaneTable(false);
 
 inline V Set(double v) { return _mm256_set1_pd(v); }
 inline V Load(const double* p) { return _mm256_load_pd(p); }
