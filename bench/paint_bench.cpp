@@ -2,6 +2,8 @@
 // the same size (one pixel a cell) and of half the size, as a view paints them.
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 #include <QImage>
 
 #include "core/colour/FractalColouring.h"
@@ -39,9 +41,42 @@ void Paint(benchmark::State& state, int32_t cont, int32_t size) {
   state.counters["cells"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The colours made beforehand, as the computing threads make them for a view; the paint only
+// copies them.
+void PaintColours(benchmark::State& state, int32_t size) {
+  const TFractArray& results = Results(1);
+  const TVoldViewProps settings;
+  std::vector<TColor> colours(static_cast<size_t>(results.Width()) * results.Height());
+  ColourColumns(results, 0, results.Width(), settings, 0, colours.data());
+  QImage image(size, size, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QImageCanvas canvas(image);
+    PaintFractalRect(canvas, {0, 0, size, size}, {0, 0, size, size}, &results, settings, 0,
+                     colours.data());
+    benchmark::ClobberMemory();
+  }
+  state.counters["cells"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void Colour(benchmark::State& state) {
+  const TFractArray& results = Results(1);
+  const TVoldViewProps settings;
+  std::vector<TColor> colours(static_cast<size_t>(results.Width()) * results.Height());
+  for (auto _ : state) {
+    for (int32_t c = 0; c < results.Width(); c += kStripWidth) {
+      ColourColumns(results, c, c + kStripWidth, settings, 0, colours.data());
+    }
+    benchmark::ClobberMemory();
+  }
+  state.counters["cells"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 BENCHMARK_CAPTURE(Paint, WholeDepths, 1, 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Paint, FractionalDepths, 0, 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Paint, WholeDepthsHalfSize, 1, 500)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PaintColours, FullSize, 1000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PaintColours, HalfSize, 500)->Unit(benchmark::kMillisecond);
+BENCHMARK(Colour)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -27,6 +27,8 @@ class QImageCanvas : public TCanvas {
   void SetBrushColor(TColor color) override;
   void SetPixel(int32_t x, int32_t y, TColor color) override;
   void SetPixels(int32_t x, int32_t y, const TColor* colors, int32_t count) override;
+  void SetPixelColumns(int32_t x, int32_t y, int32_t columns, int32_t rows, const TColor* colors,
+                       int64_t columnStride) override;
   bool HasPixelRows() const override { return true; }
   void MoveTo(int32_t x, int32_t y) override;
   void LineTo(int32_t x, int32_t y) override;

@@ -1,5 +1,8 @@
 #include "render/QImageCanvas.h"
 
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "core/colour/FractalColouring.h"
@@ -148,6 +151,9 @@ TEST(QImageCanvasTest, RowsOfPixelsPaintResultsAsCellByCellDoes) {
       {41, 29, 30, {13, 7, 77, 51}, {0, 0, 100, 60}},         // part, not all computed
       {9, 7, 9, {0, 0, 100, 60}, {-3, -5, 97, 55}},           // the client beside the image
       {67, 41, 67, {0, 0, 100, 60}, {-1, -1, 99, 59}},
+      {100, 60, 57, {13, 7, 77, 51}, {0, 0, 100, 60}},        // one pixel a cell, in part
+      {100, 60, 100, {0, 0, 100, 60}, {-3, -5, 97, 55}},      // one pixel a cell, shifted
+      {37, 23, 37, {0, 0, 100, 60}, {0, 0, 37, 23}},          // neither a multiple of 4
   };
   for (const TCase& c : cases) {
     TFractArray results(c.columns, c.rows);
@@ -170,5 +176,41 @@ TEST(QImageCanvasTest, RowsOfPixelsPaintResultsAsCellByCellDoes) {
     }
     EXPECT_EQ(rows, cells) << c.columns << " x " << c.rows;
     EXPECT_NE(rows, Blank(100, 60)) << c.columns << " x " << c.rows;
+
+    // Colours made beforehand paint the same picture; where a cell has a pixel of its own
+    // they go into the image as one block. Columns not yet computed hold no colours.
+    std::vector<TColor> colours(static_cast<size_t>(c.columns) * c.rows, 0x123456);
+    ColourColumns(results, 0, c.done, settings, 3, colours.data());
+    QImage fromColours = Blank(100, 60);
+    QImage fromColoursCells = Blank(100, 60);
+    {
+      QImageCanvas canvas(fromColours);
+      PaintFractalRect(canvas, c.update, c.client, &results, settings, 3, colours.data());
+      TCellByCellCanvas reference(fromColoursCells);
+      PaintFractalRect(reference, c.update, c.client, &results, settings, 3, colours.data());
+    }
+    EXPECT_EQ(fromColours, cells) << c.columns << " x " << c.rows;
+    EXPECT_EQ(fromColoursCells, cells) << c.columns << " x " << c.rows;
+  }
+}
+
+TEST(QImageCanvasTest, BlocksOfColumnsAreTransposedAndClipped) {
+  // A block given column by column, with a column stride longer than the block, placed at
+  // every offset around the edges of an image whose sides are no multiple of the tiles.
+  constexpr int32_t kColumns = 23, kRows = 19, kStride = 21;
+  std::vector<TColor> colours(kColumns * kStride);
+  for (size_t i = 0; i < colours.size(); ++i) colours[i] = static_cast<TColor>(i * 2654435761u) & 0xFFFFFF;
+  for (const auto& [x, y] : {std::pair{0, 0}, {-5, -3}, {30, 20}, {-25, 0}, {7, -20}}) {
+    QImage block = Blank(37, 29);
+    QImage pixels = Blank(37, 29);
+    {
+      QImageCanvas canvas(block);
+      canvas.SetPixelColumns(x, y, kColumns, kRows, colours.data(), kStride);
+      QImageCanvas reference(pixels);
+      for (int32_t i = 0; i < kColumns; ++i) {
+        for (int32_t j = 0; j < kRows; ++j) reference.SetPixel(x + i, y + j, colours[i * kStride + j]);
+      }
+    }
+    EXPECT_EQ(block, pixels) << x << ", " << y;
   }
 }

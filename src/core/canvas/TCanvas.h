@@ -36,6 +36,14 @@ class TCanvas {
   virtual void SetPixels(int32_t x, int32_t y, const TColor* colors, int32_t count) {
     for (int32_t i = 0; i < count; ++i) SetPixel(x + i, y, colors[i]);
   }
+  // Sets the block of columns x rows pixels from (x, y) to colours laid out column by column
+  // as the results of a grid are: pixel (x + i, y + j) to colors[i * columnStride + j].
+  virtual void SetPixelColumns(int32_t x, int32_t y, int32_t columns, int32_t rows,
+                               const TColor* colors, int64_t columnStride) {
+    for (int32_t i = 0; i < columns; ++i) {
+      for (int32_t j = 0; j < rows; ++j) SetPixel(x + i, y + j, colors[i * columnStride + j]);
+    }
+  }
   // Whether SetPixels writes straight into the canvas's memory, so that whole rows of
   // pixels are the cheapest way to paint many cells.
   virtual bool HasPixelRows() const { return false; }

@@ -102,6 +102,27 @@ class TCellColours {
   std::array<TColor, size_t{1} << kBits> m_colors{};
 };
 
+}  // namespace
+
+void ColourColumns(const TFractArray& results, int32_t firstColumn, int32_t lastColumn,
+                   const TVoldViewProps& settings, int32_t maxCycle, TColor* colours) {
+  VELMORA_ASSERT(firstColumn >= 0 && firstColumn <= lastColumn && lastColumn <= results.Width(),
+                 "0 <= firstColumn <= lastColumn <= Width");
+  TCellColours colour(settings, maxCycle);
+  const int64_t first = int64_t{firstColumn} * results.Height();
+  const int64_t last = int64_t{lastColumn} * results.Height();
+  const float* depths = results.Depths();
+  const int32_t* cycles = results.Cycles();
+  if (maxCycle == 0) {
+    // Without a cycle test no cell is inside and every cycle length is 0.
+    for (int64_t cell = first; cell < last; ++cell) colours[cell] = colour(depths[cell], 0);
+    return;
+  }
+  for (int64_t cell = first; cell < last; ++cell) colours[cell] = colour(depths[cell], cycles[cell]);
+}
+
+namespace {
+
 // Where cell i of a grid of count cells begins when the grid is stretched over the pixels
 // p0 .. p1. The product comes before the quotient: the edge of a cell that falls on a pixel's
 // edge is then exact for whole numbers, the usual case. Dividing first would put many such
@@ -122,55 +143,23 @@ std::pair<int32_t, int32_t> CellSpan(int32_t i, double count, double p0, double 
 // places in memory at once.
 constexpr size_t kRunColumns = 16;
 
-}  // namespace
+// The pixel rows of a grid row that shows, with the row's cell index clamped to the grid as
+// the element access does.
+struct TRowSpan {
+  int32_t cell, top, bottom;
+};
 
-void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
-                      const TFractArray* results, const TVoldViewProps& settings,
-                      int32_t maxCycle) {
-  if (update.right == update.left || update.bottom == update.top || results == nullptr) return;
-  if (client.Width() < 2) return;
-  const int32_t width = results->Width();
-  const int32_t height = results->Height();
-  const double n = width;
-  const double m = height;
-  const double rl = client.left, rr = client.right, rt = client.top, rb = client.bottom;
+// The pixel columns of a grid column that is computed and shows.
+struct TColumnSpan {
+  int64_t cell;  // the index of the column's first cell
+  int32_t left, right;
+};
 
-  // The cells under the update rectangle.
-  const int32_t c0 = Trunc(LinearMap(update.left, rl, rr, 0, n));
-  const int32_t c1 = Trunc(LinearMap(update.right, rl, rr, 0, n) + 1);
-  const int32_t r0 = Trunc(LinearMap(update.top, rt, rb, 0, m));
-  const int32_t r1 = Trunc(LinearMap(update.bottom, rt, rb, 0, m) + 1);
-  if (c1 <= c0 || r1 <= r0) return;
-  const TRect clip{update.left, update.top, update.right - 1, update.bottom - 1};
-
-  // The pixel rows of every grid row that shows, worked out once for all columns, with the
-  // row's cell index clamped to the grid as the element access does.
-  struct TRow {
-    int32_t cell, top, bottom;
-  };
-  std::vector<TRow> rows;
-  rows.reserve(static_cast<size_t>(r1 - r0));
-  for (int32_t r = r0; r < r1; ++r) {
-    const auto [top, bottom] = CellSpan(r, m, rt, rb, clip.top, clip.bottom);
-    if (bottom >= top) rows.push_back({std::clamp(r, 0, height - 1), top, bottom});
-  }
-
-  // The pixel columns of every grid column that is computed and shows.
-  struct TColumn {
-    int64_t cell;  // the index of the column's first cell
-    int32_t left, right;
-  };
-  std::vector<TColumn> columns;
-  const int32_t lastColumn = std::min(c1, results->ColumnsDone());
-  for (int32_t c = c0; c < lastColumn; ++c) {
-    const auto [left, right] = CellSpan(c, n, rl, rr, clip.left, clip.right);
-    if (right >= left) columns.push_back({int64_t{std::clamp(c, 0, width - 1)} * height, left, right});
-  }
-
+// Paints the cells under rows x columns, colourOf giving the colour of a cell by its index.
+template <class TColourOf>
+void PaintCells(TCanvas& canvas, const std::vector<TRowSpan>& rows,
+                const std::vector<TColumnSpan>& columns, TColourOf&& colourOf) {
   canvas.SetPenStyle(TPenStyle::Solid);
-  TCellColours colours(settings, maxCycle);
-  const float* depths = results->Depths();
-  const int32_t* cycles = results->Cycles();
   if (canvas.HasPixelRows()) {
     // The image is stored by rows, the results by columns: a few columns whose pixels join
     // up are painted together a pixel row at a time. Where cells share pixels, the later
@@ -189,17 +178,14 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
         ++end;
       }
       line.resize(static_cast<size_t>(right - left + 1));
-      for (const TRow& row : rows) {
+      for (const TRowSpan& row : rows) {
         if (narrow) {
-          for (size_t k = i; k < end; ++k) {
-            const int64_t cell = columns[k].cell + row.cell;
-            line[k - i] = colours(depths[cell], cycles[cell]);
-          }
+          for (size_t k = i; k < end; ++k) line[k - i] = colourOf(columns[k].cell + row.cell);
         } else {
           for (size_t k = i; k < end; ++k) {
-            const int64_t cell = columns[k].cell + row.cell;
             std::fill(line.begin() + (columns[k].left - left),
-                      line.begin() + (columns[k].right - left + 1), colours(depths[cell], cycles[cell]));
+                      line.begin() + (columns[k].right - left + 1),
+                      colourOf(columns[k].cell + row.cell));
           }
         }
         for (int32_t y = row.top; y <= row.bottom; ++y) {
@@ -211,8 +197,8 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
     return;
   }
   for (const auto& [cell, left, right] : columns) {
-    for (const TRow& row : rows) {
-      const TColor color = colours(depths[cell + row.cell], cycles[cell + row.cell]);
+    for (const TRowSpan& row : rows) {
+      const TColor color = colourOf(cell + row.cell);
       if (left == right && row.top == row.bottom) {
         canvas.SetPixel(left, row.top, color);
       } else if (left == right || row.top == row.bottom) {
@@ -225,4 +211,72 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
       }
     }
   }
+}
+
+}  // namespace
+
+void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
+                      const TFractArray* results, const TVoldViewProps& settings,
+                      int32_t maxCycle, const TColor* colours) {
+  if (update.right == update.left || update.bottom == update.top || results == nullptr) return;
+  if (client.Width() < 2) return;
+  const int32_t width = results->Width();
+  const int32_t height = results->Height();
+  const double n = width;
+  const double m = height;
+  const double rl = client.left, rr = client.right, rt = client.top, rb = client.bottom;
+
+  // The cells under the update rectangle.
+  const int32_t c0 = Trunc(LinearMap(update.left, rl, rr, 0, n));
+  const int32_t c1 = Trunc(LinearMap(update.right, rl, rr, 0, n) + 1);
+  const int32_t r0 = Trunc(LinearMap(update.top, rt, rb, 0, m));
+  const int32_t r1 = Trunc(LinearMap(update.bottom, rt, rb, 0, m) + 1);
+  if (c1 <= c0 || r1 <= r0) return;
+  const TRect clip{update.left, update.top, update.right - 1, update.bottom - 1};
+
+  // The pixel rows of every grid row that shows, worked out once for all columns.
+  std::vector<TRowSpan> rows;
+  rows.reserve(static_cast<size_t>(r1 - r0));
+  for (int32_t r = r0; r < r1; ++r) {
+    const auto [top, bottom] = CellSpan(r, m, rt, rb, clip.top, clip.bottom);
+    if (bottom >= top) rows.push_back({std::clamp(r, 0, height - 1), top, bottom});
+  }
+
+  std::vector<TColumnSpan> columns;
+  const int32_t lastColumn = std::min(c1, results->ColumnsDone());
+  for (int32_t c = c0; c < lastColumn; ++c) {
+    const auto [left, right] = CellSpan(c, n, rl, rr, clip.left, clip.right);
+    if (right >= left) columns.push_back({int64_t{std::clamp(c, 0, width - 1)} * height, left, right});
+  }
+
+  if (colours != nullptr) {
+    // A picture at the size of its grid, the usual case, has a pixel for every cell: the
+    // colours then go into the canvas as one block.
+    const auto onePixel = [](int32_t first, int32_t last) { return first == last; };
+    const bool blockColumns =
+        !columns.empty() &&
+        std::all_of(columns.begin(), columns.end(), [&](const TColumnSpan& c) {
+          const size_t k = static_cast<size_t>(&c - columns.data());
+          return onePixel(c.left, c.right) && c.left == columns[0].left + static_cast<int32_t>(k) &&
+                 c.cell == columns[0].cell + static_cast<int64_t>(k) * height;
+        });
+    const bool blockRows =
+        !rows.empty() && std::all_of(rows.begin(), rows.end(), [&](const TRowSpan& r) {
+          const int32_t k = static_cast<int32_t>(&r - rows.data());
+          return onePixel(r.top, r.bottom) && r.top == rows[0].top + k && r.cell == rows[0].cell + k;
+        });
+    if (blockColumns && blockRows) {
+      canvas.SetPixelColumns(columns[0].left, rows[0].top, static_cast<int32_t>(columns.size()),
+                             static_cast<int32_t>(rows.size()),
+                             colours + columns[0].cell + rows[0].cell, height);
+      return;
+    }
+    PaintCells(canvas, rows, columns, [colours](int64_t cell) { return colours[cell]; });
+    return;
+  }
+  TCellColours colour(settings, maxCycle);
+  const float* depths = results->Depths();
+  const int32_t* cycles = results->Cycles();
+  PaintCells(canvas, rows, columns,
+             [&](int64_t cell) { return colour(depths[cell], cycles[cell]); });
 }

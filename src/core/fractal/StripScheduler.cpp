@@ -25,10 +25,19 @@ void Progress(const TStripCallbacks& callbacks) {
 bool ComputeAlone(const TFractProps& props, TFractArray& target, const TStripCallbacks& callbacks,
                   uint64_t& steps, std::string& errorText) {
   const int32_t width = props.XResolution.GetValue();
+  // Without a strip callback ColumnsDone follows every column; with one, it can only pass a
+  // strip once the callback is through with it.
+  const bool eachColumn = !callbacks.stripComputed;
   for (int32_t c = 0; c < width && !Stop(callbacks); c += kStripWidth) {
+    const int32_t last = std::min(c + kStripWidth, width);
     uint64_t stripSteps = 0;
-    if (!ComputeStrip(props, target, c, std::min(c + kStripWidth, width), stripSteps, errorText)) {
+    if (!ComputeStrip(props, target, c, last, stripSteps, errorText,
+                      eachColumn ? TColumnsDoneUpdate::EachColumn : TColumnsDoneUpdate::Never)) {
       return false;
+    }
+    if (!eachColumn) {
+      callbacks.stripComputed(c, last);
+      target.SetColumnsDone(last);
     }
     steps += stripSteps;
     Progress(callbacks);
@@ -89,6 +98,9 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
       const bool ok = ComputeStrip(props, target, first, std::min(first + kStripWidth, width),
                                    stripSteps, stripError, TColumnsDoneUpdate::Never);
       shared.steps.fetch_add(stripSteps, std::memory_order_relaxed);
+      if (ok && callbacks.stripComputed) {
+        callbacks.stripComputed(first, std::min(first + kStripWidth, width));
+      }
       std::lock_guard<std::mutex> lock(shared.mutex);
       if (!ok) {
         shared.failed = true;

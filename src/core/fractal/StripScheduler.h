@@ -18,6 +18,9 @@ struct TStripCallbacks {
   // Asked before each strip is started, from any of the computing threads; true ends the
   // work after the strips under way.
   std::function<bool()> stopRequested;
+  // Called by the thread that has just computed columns first .. last-1, before they count
+  // as done: what it does to them is finished when ColumnsDone passes them.
+  std::function<void(int32_t first, int32_t last)> stripComputed;
   // Called on the calling thread after ColumnsDone has advanced; with several threads at
   // most about every 4 ms and for the last columns.
   std::function<void()> progress;

@@ -1,5 +1,7 @@
 #include "core/colour/FractalColouring.h"
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "core/colour/TVoldViewProps.h"
@@ -140,6 +142,39 @@ TEST(PaintFractalRectTest, AtTheSizeOfItsGridEveryCellHasItsOwnPixel) {
           "pixel " + std::to_string(x) + ",0 " +
           TRecordingCanvas::Hex(CellColor(results->GetDepth(x, 0), 0, s, 3));
       ASSERT_EQ(pixels[static_cast<size_t>(x) * size], expected) << size;
+    }
+  }
+}
+
+TEST(ColourColumnsTest, GivesEachCellOfItsColumnsTheColourOfCellColor) {
+  // Outside, inside with cycle lengths 1 to 3 and undecided cells, with palettes for the
+  // inside so the cycle length matters; with MaxCycle 0 there are no inside cells.
+  TVoldViewProps s = MixSettings(SensHigh, 0.8);
+  s.UsePalBackgroundInside = true;
+  s.UsePalForegroundInside = true;
+  constexpr int32_t kWidth = 9, kHeight = 7;
+  for (const int32_t maxCycle : {3, 0}) {
+    TFractArray results(kWidth, kHeight);
+    for (int32_t x = 0; x < kWidth; ++x) {
+      for (int32_t y = 0; y < kHeight; ++y) {
+        const int32_t k = (x * 5 + y) % 6;
+        const bool inside = maxCycle > 0 && k >= 3;
+        results.SetDepth(x, y, k == 0 ? 0.0f : (inside ? -0.25f * k : 0.1f * k + 0.01f * y));
+        results.SetCycle(x, y, inside ? k - 2 : 0);
+      }
+    }
+    constexpr TColor kUntouched = 0xABCDEF;
+    std::vector<TColor> colours(kWidth * kHeight, kUntouched);
+    ColourColumns(results, 2, 7, s, maxCycle, colours.data());
+    for (int32_t x = 0; x < kWidth; ++x) {
+      for (int32_t y = 0; y < kHeight; ++y) {
+        const TColor expected =
+            x >= 2 && x < 7
+                ? CellColor(results.GetDepth(x, y), results.GetCycle(x, y), s, maxCycle)
+                : kUntouched;
+        ASSERT_EQ(colours[static_cast<size_t>(x) * kHeight + y], expected)
+            << x << ", " << y << " MaxCycle " << maxCycle;
+      }
     }
   }
 }

@@ -97,6 +97,44 @@ TEST(StripSchedulerTest, AStopRequestEndsThreadsWithinAStripEach) {
     for (int32_t y = 0; y < 50; ++y) ASSERT_EQ(array->GetDepth(x, y), reference->GetDepth(x, y));
 }
 
+TEST(StripSchedulerTest, EveryStripIsHandedOnOnceBeforeItCountsAsDone) {
+  // One thread and several: each strip reaches the callback once, computed and not yet
+  // passed by ColumnsDone, and the progress calls only see strips the callback is through with.
+  const TFractProps props = Mandelbrot(37, 11);
+  const auto reference = Compute(props, 1);
+  for (const int32_t threads : {1, 3}) {
+    TFractArray array(37, 11);
+    std::mutex mutex;
+    std::vector<int32_t> handed(37, 0);
+    bool wellOrdered = true;
+    TStripCallbacks callbacks;
+    callbacks.stripComputed = [&](int32_t first, int32_t last) {
+      std::lock_guard<std::mutex> lock(mutex);
+      wellOrdered = wellOrdered && last - first <= kStripWidth && first % kStripWidth == 0 &&
+                    array.ColumnsDone() <= first;
+      for (int32_t x = first; x < last; ++x) {
+        ++handed[static_cast<size_t>(x)];
+        for (int32_t y = 0; y < 11; ++y) {
+          wellOrdered = wellOrdered && array.GetDepth(x, y) == reference->GetDepth(x, y);
+        }
+      }
+    };
+    callbacks.progress = [&] {
+      std::lock_guard<std::mutex> lock(mutex);
+      for (int32_t x = 0; x < array.ColumnsDone(); ++x) {
+        wellOrdered = wellOrdered && handed[static_cast<size_t>(x)] == 1;
+      }
+    };
+    uint64_t steps = 0;
+    std::string error;
+    ASSERT_TRUE(ComputeInStrips(props, array, threads, callbacks, steps, error)) << error;
+    EXPECT_TRUE(wellOrdered) << threads << " threads";
+    EXPECT_EQ(handed, std::vector<int32_t>(37, 1)) << threads << " threads";
+    EXPECT_EQ(array.ColumnsDone(), 37);
+    EXPECT_TRUE(SameBits(*reference, array));
+  }
+}
+
 TEST(StripSchedulerTest, RefusesWhatCannotBeComputed) {
   TFractProps props;
   props.MaxCycle.SetValue(kMaxCycleLimit + 1);
