@@ -1,16 +1,18 @@
 #include "app/TThreadVolumeWriter.h"
 
 #include <cstdlib>
+#include <new>
 #include <string>
 
+#include "core/colour/FractalColouring.h"
 #include "core/fractal/Engine.h"
 #include "core/fractal/StripScheduler.h"
 #include "core/fractal/TFractArray.h"
 #include "core/report/Assert.h"
 
 TThreadVolumeWriter::TThreadVolumeWriter(bool createSuspended, TVolumeWriterView* viewWave,
-                                         int32_t threads)
-    : TThread(true), ViewWave(viewWave), m_threads(threads) {
+                                         int32_t threads, TCellColourPlane* colours)
+    : TThread(true), ViewWave(viewWave), m_threads(threads), m_colours(colours) {
   if (!createSuspended) Resume();
 }
 
@@ -30,6 +32,15 @@ void TThreadVolumeWriter::Execute() {
   TStripCallbacks callbacks;
   callbacks.stopRequested = [this] { return Terminated(); };
   callbacks.progress = [this] { Synchronize([this] { ViewWave->ProgressPaint(); }); };
+  if (m_colours != nullptr) {
+    // Colouring a strip just computed finds its cells still in the cache; the GUI thread,
+    // which would otherwise colour every cell while the computing threads want the cores,
+    // then only copies colours into the picture.
+    callbacks.stripComputed = [this](int32_t first, int32_t last) {
+      ColourColumns(*FractArray, first, last, m_colours->settings, m_colours->maxCycle,
+                    m_colours->colours.get());
+    };
+  }
   std::string errorText;
   // A record the view let through always computes; any failure ends the work quietly,
   // with what was computed so far kept.
@@ -50,7 +61,8 @@ TVolumeComputation::TVolumeComputation(TVolumeWriterView& view, int32_t threads)
 
 TVolumeComputation::~TVolumeComputation() { Stop(); }
 
-bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText) {
+bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText,
+                               const TVoldViewProps* colouring) {
   if (!CheckComputable(props, errorText)) return false;
   Stop();
   VELMORA_ASSERT(m_worker == nullptr, "ThreadVolumeWriter == NULL");
@@ -58,7 +70,20 @@ bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText)
       TFractArray::Create(props.XResolution.GetValue(), props.YResolution.GetValue(), errorText);
   if (array == nullptr) return false;
   m_fractArray = std::move(array);
-  m_worker = std::make_unique<TThreadVolumeWriter>(true, &m_view, m_threads);
+  m_colouring = false;
+  if (colouring != nullptr) {
+    const int64_t count = int64_t{m_fractArray->Width()} * m_fractArray->Height();
+    if (m_plane.count != count) {
+      // Without memory for the colours, the view colours the cells itself.
+      m_plane.colours.reset(new (std::nothrow) TColor[static_cast<size_t>(count)]);
+      m_plane.count = m_plane.colours != nullptr ? count : 0;
+    }
+    m_plane.settings = *colouring;
+    m_plane.maxCycle = props.MaxCycle.GetValue();
+    m_colouring = m_plane.colours != nullptr;
+  }
+  m_worker = std::make_unique<TThreadVolumeWriter>(true, &m_view, m_threads,
+                                                   m_colouring ? &m_plane : nullptr);
   m_worker->OnTerminate = [this] { m_view.ComputationEnded(); };
   m_worker->Resume();
   return true;

@@ -4,7 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "core/colour/TVoldViewProps.h"
 #include "core/fractal/TFractProps.h"
+#include "core/values/TColor.h"
 #include "platform/TThread.h"
 
 class TFractArray;
@@ -22,12 +24,23 @@ class TVolumeWriterView {
   virtual void ComputationEnded() = 0;
 };
 
+// The colours of a computation's cells, laid out as its results are, made by the computing
+// threads as they finish strips, by the colour settings the view had when it started.
+struct TCellColourPlane {
+  TVoldViewProps settings;
+  int32_t maxCycle = 0;
+  int64_t count = 0;
+  std::unique_ptr<TColor[]> colours;
+};
+
 // The worker of one computation: runs the engine over the view's grid in strips of 4
 // columns from the left and has the view paint after each strip. Stopping is cooperative:
 // Terminate is looked at before every strip.
 class TThreadVolumeWriter : public TThread {
  public:
-  TThreadVolumeWriter(bool createSuspended, TVolumeWriterView* viewWave, int32_t threads);
+  // With colours, every strip is also coloured into it by the thread that computed it.
+  TThreadVolumeWriter(bool createSuspended, TVolumeWriterView* viewWave, int32_t threads,
+                      TCellColourPlane* colours = nullptr);
   ~TThreadVolumeWriter() override;
 
   // The number of FormulaStep evaluations of the finished work.
@@ -40,6 +53,7 @@ class TThreadVolumeWriter : public TThread {
   TVolumeWriterView* ViewWave;
   TFractArray* FractArray = nullptr;
   int32_t m_threads;
+  TCellColourPlane* m_colours;
   uint64_t m_steps = 0;
 };
 
@@ -58,13 +72,18 @@ class TVolumeComputation {
 
   // Makes a new result store for props and starts a worker on it. A grid that cannot be
   // computed (too large, no memory) is refused with false and errorText; the previous
-  // results then stay.
-  bool Start(const TFractProps& props, std::string& errorText);
+  // results then stay. With colouring, the worker also colours the cells by those settings
+  // as it goes (see Colours).
+  bool Start(const TFractProps& props, std::string& errorText,
+             const TVoldViewProps* colouring = nullptr);
   // Asks a running worker to stop, waits for its end (serving its paint calls meanwhile)
   // and deletes it.
   void Stop();
 
   TFractArray* FractArray() const { return m_fractArray.get(); }
+  // The colours of the cells below the result store's ColumnsDone, by the settings the last
+  // start was given; null when it was given none or there was no memory for them.
+  const TColor* Colours() const { return m_colouring ? m_plane.colours.get() : nullptr; }
   TThreadVolumeWriter* Worker() const { return m_worker.get(); }
   bool Running() const { return m_worker != nullptr && !m_worker->Finished(); }
 
@@ -73,4 +92,6 @@ class TVolumeComputation {
   int32_t m_threads;
   std::unique_ptr<TThreadVolumeWriter> m_worker;
   std::unique_ptr<TFractArray> m_fractArray;
+  TCellColourPlane m_plane;  // kept from one computation to the next of the same size
+  bool m_colouring = false;
 };

@@ -21,7 +21,6 @@ TViewWave::TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   m_refreshTimer.setSingleShot(true);
-  m_refreshTimer.setInterval(15);
   connect(&m_refreshTimer, &QTimer::timeout, this, &TViewWave::FlushRefresh);
   setFocusPolicy(Qt::ClickFocus);
 }
@@ -31,11 +30,12 @@ TViewWave::~TViewWave() { m_computation.Stop(); }
 bool TViewWave::StartComputation() {
   VELMORA_ASSERT(m_owner != nullptr && m_owner->Document() != nullptr, "unitWave != NULL");
   std::string error;
-  if (!m_computation.Start(m_fractProps, error)) {
+  if (!m_computation.Start(m_fractProps, error, &m_viewProps)) {
     ErrorReporter.ShowMessage("Cannot compute the fractal: " + error, "Error",
                               TMessageIcon::Information);
     return false;
   }
+  m_coloursCurrent = true;
   return true;
 }
 
@@ -65,14 +65,22 @@ void TViewWave::RequestFullRepaint() {
 void TViewWave::Refresh(const TRect& rect) {
   // What changed in the image reaches the screen at most once a frame: a fast computation
   // finishes hundreds of strips a second, and a blit for each would cost more than the
-  // computation itself.
+  // computation itself. A change after a quiet frame goes at once.
   m_dirty |= QRect(rect.left, rect.top, rect.Width(), rect.Height());
-  if (!m_refreshTimer.isActive()) m_refreshTimer.start();
+  if (m_refreshTimer.isActive()) return;
+  const qint64 since = m_lastFlush.isValid() ? m_lastFlush.elapsed() : kRefreshInterval;
+  if (since >= kRefreshInterval) {
+    FlushRefresh();
+  } else {
+    m_refreshTimer.start(static_cast<int>(kRefreshInterval - since));
+  }
 }
 
 void TViewWave::FlushRefresh() {
+  m_refreshTimer.stop();
   if (!m_dirty.isEmpty()) update(m_dirty);
   m_dirty = QRect();
+  m_lastFlush.start();
 }
 
 void TViewWave::PaintRect(const TRect& rect) {
@@ -81,7 +89,8 @@ void TViewWave::PaintRect(const TRect& rect) {
   {
     QImageCanvas canvas(m_image);
     PaintFractalRect(canvas, rect, ClientRect(), m_computation.FractArray(), settings,
-                     m_fractProps.MaxCycle.GetValue());
+                     m_fractProps.MaxCycle.GetValue(),
+                     m_coloursCurrent ? m_computation.Colours() : nullptr);
   }
   Refresh(rect);
 }
@@ -96,6 +105,9 @@ void TViewWave::ProgressPaint() {
   const int32_t x1 = static_cast<int32_t>(LinearMap(done, 0, w, 0, width()));
   if (x0 < x1 && x1 > 0 && x0 < width()) PaintRect({x0, 0, x1, height()});
   results->SetColumnsShown(done);
+  // The last columns go to the screen at once: a picture computed in less than a frame
+  // would otherwise wait for the frame to end.
+  if (done == results->Width()) FlushRefresh();
 }
 
 void TViewWave::ComputationEnded() { DrawPoints(); }

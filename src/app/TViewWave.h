@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -47,13 +48,17 @@ class TViewWave : public QWidget, public TVolumeWriterView {
 
   TVoldViewProps GetViewProps() const { return m_viewProps; }
   // The owner requests the repaint afterwards.
-  void SetViewProps(const TVoldViewProps& settings) { m_viewProps = settings; }
+  void SetViewProps(const TVoldViewProps& settings) {
+    m_viewProps = settings;
+    m_coloursCurrent = false;
+  }
   const TFractProps& GetFractProps() const override { return m_fractProps; }
   // Stops a running computation first, since the worker reads the record; the caller
   // restarts the computation.
   void SetFractProps(const TFractProps& props) {
     StopComputation();
     m_fractProps = props;
+    m_coloursCurrent = false;
   }
 
   void RequestFullRepaint();
@@ -109,10 +114,14 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   TDrawPointsList m_points;
   bool m_groupAsPolygon = false;
   bool m_repaintPending = false;
+  // Whether the computation's colours were made by the current settings and record.
+  bool m_coloursCurrent = false;
   TRect m_selection;
   bool m_selectionShown = false;
   QPoint m_lastMouse{-1, -1};
   QImage m_image;
   QRect m_dirty;  // changed in the image, not yet on the screen
   QTimer m_refreshTimer;
+  QElapsedTimer m_lastFlush;
+  static constexpr qint64 kRefreshInterval = 15;  // ms, about a frame
 };

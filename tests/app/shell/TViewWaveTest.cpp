@@ -8,7 +8,9 @@
 
 #include "app/TMDIChildWave.h"
 #include "app/TUnit.h"
+#include "core/colour/FractalColouring.h"
 #include "core/fractal/TFractArray.h"
+#include "render/QImageCanvas.h"
 
 namespace {
 
@@ -115,6 +117,33 @@ TEST_F(TViewWaveTest, ThePictureGrowsAndResizingRepaintsWithoutComputing) {
   EXPECT_EQ(view->Picture().size(), QSize(500, 500));
   EXPECT_EQ(view->Picture().pixel(0, 0), corner);
   EXPECT_EQ(view->Picture().pixel(250, 250), view->Picture().pixel(251, 251));
+}
+
+TEST_F(TViewWaveTest, TheGrownPictureHasTheColoursOfTheSettingsOfTheMoment) {
+  // The computing threads colour the cells by the settings at the start; the picture they
+  // grow must be the one the results paint by the view's settings, also when those change
+  // while the computation runs.
+  const auto expected = [&](const TVoldViewProps& settings) {
+    QImage image(view->size(), QImage::Format_RGB32);
+    QImageCanvas canvas(image);
+    PaintFractalRect(canvas, {0, 0, 400, 300}, {0, 0, 400, 300}, view->GetFractArray(), settings,
+                     view->GetFractProps().MaxCycle.GetValue());
+    return image;
+  };
+  ASSERT_TRUE(view->StartComputation());
+  Wait();
+  ASSERT_EQ(view->GetFractArray()->ColumnsDone(), 250);
+  EXPECT_EQ(view->Picture(), expected(view->GetViewProps()));
+
+  TVoldViewProps changed = view->GetViewProps();
+  changed.MaxDepthColor.SetValue(0x00FF00);
+  changed.BackgroundColorOutside.SetValue(0x808000);
+  ASSERT_TRUE(view->StartComputation());
+  // No progress paint runs before the event loop does.
+  view->SetViewProps(changed);
+  Wait();
+  ASSERT_EQ(view->GetFractArray()->ColumnsDone(), 250);
+  EXPECT_EQ(view->Picture(), expected(changed));
 }
 
 TEST_F(TViewWaveTest, OrbitPointsArePlacedAndStepped) {
