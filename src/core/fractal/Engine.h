@@ -14,7 +14,7 @@ inline constexpr int32_t kMaxCycleLimit = 1000000;
 // the strips, since only that one knows which columns are complete.
 enum class TColumnsDoneUpdate { EachColumn, Never };
 
-// How the engine iterates. Scalar takes one pixel at a time; the others run formulas 0 to 2
+// How the engine iterates. Scalar takes one pixel at a time; the others run formulas 0 to 3
 // on the vector lanes of an instruction set, several pixels at once, with the same results
 // bit for bit. The other formulas, and records the lanes cannot reproduce exactly, always
 // take the scalar loop. Auto takes the widest set the processor has.

@@ -9,6 +9,7 @@
 #include <new>
 #include <utility>
 
+#include "core/fractal/FormulaStep.h"
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
 
@@ -309,7 +310,11 @@ struct TAlignedDoubles {
 // are left to the scalar loop, which follows the exception flags themselves.
 bool LanesCanTake(int formula, const TSetup& s, int32_t height, int32_t firstColumn,
                   int32_t lastColumn) {
-  if (formula < 0 || formula > 2) return false;
+  if (formula < 0 || formula > 3) return false;
+  // With N >= 1 a fault of formula 3 also shows as a z' that is not finite: a squared
+  // modulus too large for a double makes rho and then rho^N infinite. With N <= 0, rho^N
+  // would turn it into 1 or 0.
+  if (formula == 3 && s.n < 1) return false;
   if (!(s.maxDepth > 1.0) || s.maxCycle > kLaneHistoryLimit) return false;
   if (std::isnan(s.outer2) || std::isnan(s.inner2)) return false;
   if (s.map != MapC && !(std::isfinite(s.c.real()) && std::isfinite(s.c.imag()))) return false;

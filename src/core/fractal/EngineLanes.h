@@ -7,7 +7,7 @@
 
 class TFractArray;
 
-// The vector lanes of the engine: formulas 0 to 2 iterated on the lanes of SSE2, AVX2 or
+// The vector lanes of the engine: formulas 0 to 3 iterated on the lanes of SSE2, AVX2 or
 // AVX-512, each lane with its own depth and cycle history, a lane taking the next pixel of the
 // columns as soon as its pixel is finished.
 namespace engine {

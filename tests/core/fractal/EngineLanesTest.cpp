@@ -143,6 +143,8 @@ TEST(EngineLanesTest, PathsCanBeForcedAndReported) {
     // The other formulas, points that are not finite and one-step pictures stay scalar.
     TFractProps props = mandelbrot;
     props.Formula = 3;
+    EXPECT_EQ(EnginePathFor(props), path) << EnginePathName(path);
+    props.Formula = 4;
     EXPECT_EQ(EnginePathFor(props), TEnginePath::Scalar);
     props = mandelbrot;
     props.Right.SetValue(std::numeric_limits<double>::infinity());
@@ -221,7 +223,7 @@ TEST(EngineLanesTest, BoundsDepthsAndHistoriesGiveTheScalarBits) {
     }
   }
   for (TFractProps& p : cases) {
-    for (int formula : {0, 1, 2}) {
+    for (int formula : {0, 1, 2, 3}) {
       p.Formula = static_cast<uint8_t>(formula);
       for (uint8_t cont : {0, 1}) {
         p.Cont = cont;
@@ -270,9 +272,15 @@ TEST(EngineLanesTest, FaultHeavyRegionsGiveTheScalarBits) {
       for (uint8_t cont : {0, 1}) {
         p.Cont = cont;
         const uint8_t formula = p.Formula;
-        for (uint8_t f : formula == 0 ? std::vector<uint8_t>{0, 1, 2} : std::vector{formula}) {
+        for (uint8_t f : formula == 0 ? std::vector<uint8_t>{0, 1, 2, 3} : std::vector{formula}) {
           p.Formula = f;
-          ExpectScalarBits(p, Describe(p));
+          // Formula 3 with the real powers 1, 2 and 7 of the modulus: with 1 an overflowing
+          // modulus reaches z' unchanged.
+          for (int32_t n : f == 3 ? std::vector<int32_t>{1, 2, 7} : std::vector<int32_t>{5}) {
+            p.N.SetValue(n);
+            ExpectScalarBits(p, Describe(p) + ", N " + std::to_string(n));
+          }
+          p.N.SetValue(5);
         }
         p.Formula = formula;
       }
@@ -290,7 +298,7 @@ TEST(EngineLanesTest, RandomRecordsGiveTheScalarBits) {
   };
   for (int i = 0; i < 150; ++i) {
     // Mostly the polynomial formulas, which the lanes take.
-    const int formula = integer(0, 5) < 5 ? integer(0, 2) : integer(3, 12);
+    const int formula = integer(0, 5) < 5 ? integer(0, 3) : integer(4, 12);
     const double scale = std::pow(10.0, integer(0, 9) == 0 ? uniform(70.0, 160.0) : uniform(-3, 1));
     const double centreRe = uniform(-1.5, 0.5);
     const double centreIm = uniform(-1.0, 1.0);
@@ -308,7 +316,7 @@ TEST(EngineLanesTest, RandomRecordsGiveTheScalarBits) {
     props.CI.SetValue(uniform(-1.0, 1.0));
     props.DR.SetValue(uniform(-1.0, 1.0));
     props.DI.SetValue(uniform(-1.0, 1.0));
-    props.N.SetValue(integer(2, 7));
+    props.N.SetValue(integer(1, 7));
     props.M.SetValue(integer(2, 5));
     props.Cont = static_cast<uint8_t>(integer(0, 1));
     ExpectScalarBits(props, "record " + std::to_string(i) + ": " + Describe(props));
