@@ -52,9 +52,10 @@ class TFractArray {
   void SetColumnsShown(int32_t columns) { m_columnsShown = columns; }
 
  private:
-  // The arrays come from calloc: a large block is then made of pages the system clears when
-  // they are first written, by the threads that compute them, instead of being cleared all
-  // at once before the computation starts.
+  // The arrays come from calloc: a large block that is fresh from the system is made of pages
+  // the system clears when they are first written, by the threads that compute them. A block
+  // the allocator hands out again is cleared by calloc at once; which of the two a store gets
+  // is the allocator's choice.
   struct TFree {
     void operator()(void* p) const { std::free(p); }
   };
