@@ -129,16 +129,22 @@ void QImageCanvas::SetPixelColumns(int32_t x, int32_t y, int32_t columns, int32_
           const TColor* s = source(px, py);
           const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
           const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + columnStride));
-          const __m128i c2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * columnStride));
-          const __m128i c3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * columnStride));
+          const __m128i c2 =
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * columnStride));
+          const __m128i c3 =
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * columnStride));
           const __m128i t0 = _mm_unpacklo_epi32(c0, c1);
           const __m128i t1 = _mm_unpacklo_epi32(c2, c3);
           const __m128i t2 = _mm_unpackhi_epi32(c0, c1);
           const __m128i t3 = _mm_unpackhi_epi32(c2, c3);
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py) + px), toRgb(_mm_unpacklo_epi64(t0, t1)));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 1) + px), toRgb(_mm_unpackhi_epi64(t0, t1)));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 2) + px), toRgb(_mm_unpacklo_epi64(t2, t3)));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 3) + px), toRgb(_mm_unpackhi_epi64(t2, t3)));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py) + px),
+                           toRgb(_mm_unpacklo_epi64(t0, t1)));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 1) + px),
+                           toRgb(_mm_unpackhi_epi64(t0, t1)));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 2) + px),
+                           toRgb(_mm_unpacklo_epi64(t2, t3)));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 3) + px),
+                           toRgb(_mm_unpackhi_epi64(t2, t3)));
         }
         for (; py < tileBottom; ++py) {
           for (int32_t k = 0; k < 4; ++k) line(py)[px + k] = ToQRgb(*source(px + k, py));

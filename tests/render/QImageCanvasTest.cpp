@@ -145,15 +145,15 @@ TEST(QImageCanvasTest, RowsOfPixelsPaintResultsAsCellByCellDoes) {
     TRect update, client;
   };
   const TCase cases[] = {
-      {100, 60, 100, {0, 0, 100, 60}, {0, 0, 100, 60}},       // one pixel a cell
-      {37, 23, 37, {0, 0, 100, 60}, {0, 0, 100, 60}},         // cells of uneven sizes
-      {250, 170, 250, {0, 0, 100, 60}, {0, 0, 100, 60}},      // more cells than pixels
-      {41, 29, 30, {13, 7, 77, 51}, {0, 0, 100, 60}},         // part, not all computed
-      {9, 7, 9, {0, 0, 100, 60}, {-3, -5, 97, 55}},           // the client beside the image
+      {100, 60, 100, {0, 0, 100, 60}, {0, 0, 100, 60}},   // one pixel a cell
+      {37, 23, 37, {0, 0, 100, 60}, {0, 0, 100, 60}},     // cells of uneven sizes
+      {250, 170, 250, {0, 0, 100, 60}, {0, 0, 100, 60}},  // more cells than pixels
+      {41, 29, 30, {13, 7, 77, 51}, {0, 0, 100, 60}},     // part, not all computed
+      {9, 7, 9, {0, 0, 100, 60}, {-3, -5, 97, 55}},       // the client beside the image
       {67, 41, 67, {0, 0, 100, 60}, {-1, -1, 99, 59}},
-      {100, 60, 57, {13, 7, 77, 51}, {0, 0, 100, 60}},        // one pixel a cell, in part
-      {100, 60, 100, {0, 0, 100, 60}, {-3, -5, 97, 55}},      // one pixel a cell, shifted
-      {37, 23, 37, {0, 0, 100, 60}, {0, 0, 37, 23}},          // neither a multiple of 4
+      {100, 60, 57, {13, 7, 77, 51}, {0, 0, 100, 60}},    // one pixel a cell, in part
+      {100, 60, 100, {0, 0, 100, 60}, {-3, -5, 97, 55}},  // one pixel a cell, shifted
+      {37, 23, 37, {0, 0, 100, 60}, {0, 0, 37, 23}},      // neither a multiple of 4
   };
   for (const TCase& c : cases) {
     TFractArray results(c.columns, c.rows);
@@ -199,7 +199,8 @@ TEST(QImageCanvasTest, BlocksOfColumnsAreTransposedAndClipped) {
   // every offset around the edges of an image whose sides are no multiple of the tiles.
   constexpr int32_t kColumns = 23, kRows = 19, kStride = 21;
   std::vector<TColor> colours(kColumns * kStride);
-  for (size_t i = 0; i < colours.size(); ++i) colours[i] = static_cast<TColor>(i * 2654435761u) & 0xFFFFFF;
+  for (size_t i = 0; i < colours.size(); ++i)
+    colours[i] = static_cast<TColor>(i * 2654435761u) & 0xFFFFFF;
   for (const auto& [x, y] : {std::pair{0, 0}, {-5, -3}, {30, 20}, {-25, 0}, {7, -20}}) {
     QImage block = Blank(37, 29);
     QImage pixels = Blank(37, 29);
@@ -208,7 +209,8 @@ TEST(QImageCanvasTest, BlocksOfColumnsAreTransposedAndClipped) {
       canvas.SetPixelColumns(x, y, kColumns, kRows, colours.data(), kStride);
       QImageCanvas reference(pixels);
       for (int32_t i = 0; i < kColumns; ++i) {
-        for (int32_t j = 0; j < kRows; ++j) reference.SetPixel(x + i, y + j, colours[i * kStride + j]);
+        for (int32_t j = 0; j < kRows; ++j)
+          reference.SetPixel(x + i, y + j, colours[i * kStride + j]);
       }
     }
     EXPECT_EQ(block, pixels) << x << ", " << y;

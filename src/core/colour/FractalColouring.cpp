@@ -118,7 +118,8 @@ void ColourColumns(const TFractArray& results, int32_t firstColumn, int32_t last
     for (int64_t cell = first; cell < last; ++cell) colours[cell] = colour(depths[cell], 0);
     return;
   }
-  for (int64_t cell = first; cell < last; ++cell) colours[cell] = colour(depths[cell], cycles[cell]);
+  for (int64_t cell = first; cell < last; ++cell)
+    colours[cell] = colour(depths[cell], cycles[cell]);
 }
 
 namespace {
@@ -216,8 +217,8 @@ void PaintCells(TCanvas& canvas, const std::vector<TRowSpan>& rows,
 }  // namespace
 
 void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
-                      const TFractArray* results, const TVoldViewProps& settings,
-                      int32_t maxCycle, const TColor* colours) {
+                      const TFractArray* results, const TVoldViewProps& settings, int32_t maxCycle,
+                      const TColor* colours) {
   if (update.right == update.left || update.bottom == update.top || results == nullptr) return;
   if (client.Width() < 2) return;
   const int32_t width = results->Width();
@@ -246,7 +247,8 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
   const int32_t lastColumn = std::min(c1, results->ColumnsDone());
   for (int32_t c = c0; c < lastColumn; ++c) {
     const auto [left, right] = CellSpan(c, n, rl, rr, clip.left, clip.right);
-    if (right >= left) columns.push_back({int64_t{std::clamp(c, 0, width - 1)} * height, left, right});
+    if (right >= left)
+      columns.push_back({int64_t{std::clamp(c, 0, width - 1)} * height, left, right});
   }
 
   if (colours != nullptr) {
@@ -254,8 +256,7 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
     // colours then go into the canvas as one block.
     const auto onePixel = [](int32_t first, int32_t last) { return first == last; };
     const bool blockColumns =
-        !columns.empty() &&
-        std::all_of(columns.begin(), columns.end(), [&](const TColumnSpan& c) {
+        !columns.empty() && std::all_of(columns.begin(), columns.end(), [&](const TColumnSpan& c) {
           const size_t k = static_cast<size_t>(&c - columns.data());
           return onePixel(c.left, c.right) && c.left == columns[0].left + static_cast<int32_t>(k) &&
                  c.cell == columns[0].cell + static_cast<int64_t>(k) * height;
@@ -263,7 +264,8 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
     const bool blockRows =
         !rows.empty() && std::all_of(rows.begin(), rows.end(), [&](const TRowSpan& r) {
           const int32_t k = static_cast<int32_t>(&r - rows.data());
-          return onePixel(r.top, r.bottom) && r.top == rows[0].top + k && r.cell == rows[0].cell + k;
+          return onePixel(r.top, r.bottom) && r.top == rows[0].top + k &&
+                 r.cell == rows[0].cell + k;
         });
     if (blockColumns && blockRows) {
       canvas.SetPixelColumns(columns[0].left, rows[0].top, static_cast<int32_t>(columns.size()),

@@ -27,5 +27,5 @@ void ColourColumns(const TFractArray& results, int32_t firstColumn, int32_t last
 // colours ColourColumns made of every column below ColumnsDone by these settings; the cells
 // are then not coloured again.
 void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
-                      const TFractArray* results, const TVoldViewProps& settings,
-                      int32_t maxCycle, const TColor* colours = nullptr);
+                      const TFractArray* results, const TVoldViewProps& settings, int32_t maxCycle,
+                      const TColor* colours = nullptr);

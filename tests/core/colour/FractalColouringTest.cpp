@@ -169,9 +169,8 @@ TEST(ColourColumnsTest, GivesEachCellOfItsColumnsTheColourOfCellColor) {
     for (int32_t x = 0; x < kWidth; ++x) {
       for (int32_t y = 0; y < kHeight; ++y) {
         const TColor expected =
-            x >= 2 && x < 7
-                ? CellColor(results.GetDepth(x, y), results.GetCycle(x, y), s, maxCycle)
-                : kUntouched;
+            x >= 2 && x < 7 ? CellColor(results.GetDepth(x, y), results.GetCycle(x, y), s, maxCycle)
+                            : kUntouched;
         ASSERT_EQ(colours[static_cast<size_t>(x) * kHeight + y], expected)
             << x << ", " << y << " MaxCycle " << maxCycle;
       }
