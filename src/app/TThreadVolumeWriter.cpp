@@ -74,7 +74,9 @@ bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText,
   if (colouring != nullptr) {
     const int64_t count = int64_t{m_fractArray->Width()} * m_fractArray->Height();
     if (m_plane.count != count) {
-      // Without memory for the colours, the view colours the cells itself.
+      // The old plane goes first, so that a large grid never holds two. Without memory for
+      // the colours, the view colours the cells itself.
+      m_plane.colours.reset();
       m_plane.colours.reset(new (std::nothrow) TColor[static_cast<size_t>(count)]);
       m_plane.count = m_plane.colours != nullptr ? count : 0;
     }
