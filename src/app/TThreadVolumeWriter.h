@@ -38,9 +38,12 @@ struct TCellColourPlane {
 // Terminate is looked at before every strip.
 class TThreadVolumeWriter : public TThread {
  public:
-  // With colours, every strip is also coloured into it by the thread that computed it.
+  // With colours, every strip is also coloured into it by the thread that computed it. A
+  // retired result store (the view's previous one) is released by the worker once the work
+  // has ended, so that giving its pages back to the system does not delay the start.
   TThreadVolumeWriter(bool createSuspended, TVolumeWriterView* viewWave, int32_t threads,
-                      TCellColourPlane* colours = nullptr);
+                      TCellColourPlane* colours = nullptr,
+                      std::unique_ptr<TFractArray> retired = nullptr);
   ~TThreadVolumeWriter() override;
 
   // The number of FormulaStep evaluations of the finished work.
@@ -54,6 +57,7 @@ class TThreadVolumeWriter : public TThread {
   TFractArray* FractArray = nullptr;
   int32_t m_threads;
   TCellColourPlane* m_colours;
+  std::unique_ptr<TFractArray> m_retired;
   uint64_t m_steps = 0;
 };
 
