@@ -86,8 +86,10 @@ bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText,
   if (colouring != nullptr) {
     const int64_t count = int64_t{m_fractArray->Width()} * m_fractArray->Height();
     if (m_plane.count != count) {
-      // The old plane goes first, so that a large grid never holds two. Without memory for
-      // the colours, the view colours the cells itself.
+      // The old plane and the old results go first, so that a large grid never holds two
+      // planes, nor a new plane beside two stores. Without memory for the colours, the view
+      // colours the cells itself.
+      retired.reset();
       m_plane.colours.reset();
       m_plane.colours.reset(new (std::nothrow) TColor[static_cast<size_t>(count)]);
       m_plane.count = m_plane.colours != nullptr ? count : 0;
