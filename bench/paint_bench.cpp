@@ -2,17 +2,18 @@
 // the same size (one pixel a cell) and of half the size, as a view paints them.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <vector>
 
 #include <QImage>
 
+#include "Workloads.h"
 #include "core/colour/FractalColouring.h"
 #include "core/colour/TVoldViewProps.h"
 #include "core/fractal/StripScheduler.h"
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
 #include "render/QImageCanvas.h"
-#include "Workloads.h"
 
 namespace {
 
@@ -71,12 +72,30 @@ void Colour(benchmark::State& state) {
   state.counters["cells"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// As the computing threads paint a picture of the grid for a view of its size: a claim of
+// 16 columns at a time, into rows.
+void ColourToRows(benchmark::State& state) {
+  const TFractArray& results = Results(1);
+  const TVoldViewProps settings;
+  const int64_t stride = 1008;
+  std::vector<uint32_t> pixels(static_cast<size_t>(stride) * results.Height());
+  for (auto _ : state) {
+    for (int32_t c = 0; c < results.Width(); c += 4 * kStripWidth) {
+      ColourColumnsToRows(results, c, std::min(c + 4 * kStripWidth, results.Width()), settings, 0,
+                          pixels.data(), stride);
+    }
+    benchmark::ClobberMemory();
+  }
+  state.counters["cells"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 BENCHMARK_CAPTURE(Paint, WholeDepths, 1, 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Paint, FractionalDepths, 0, 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Paint, WholeDepthsHalfSize, 1, 500)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PaintColours, FullSize, 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PaintColours, HalfSize, 500)->Unit(benchmark::kMillisecond);
 BENCHMARK(Colour)->Unit(benchmark::kMillisecond);
+BENCHMARK(ColourToRows)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include <QPen>
+
+#include "core/canvas/ArgbRows.h"
 
 QImageCanvas::QImageCanvas(QImage& image) : m_image(image) {
   Q_ASSERT(image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32);
@@ -85,77 +83,22 @@ void QImageCanvas::SetPixels(int32_t x, int32_t y, const TColor* colors, int32_t
   const int32_t to = std::min(x + count, m_width);
   QRgb* line = reinterpret_cast<QRgb*>(m_bits + static_cast<qsizetype>(y) * m_stride);
   const TColor* source = colors - x;
-  // ToQRgb for many pixels, in a form the compiler turns into vector instructions: the
-  // bytes BBGGRR become RRGGBB under an opaque alpha.
-  for (int32_t i = from; i < to; ++i) {
-    const uint32_t c = source[i];
-    line[i] = 0xFF000000u | (c & 0x00FF00u) | (c & 0xFFu) << 16 | (c >> 16 & 0xFFu);
-  }
+  // A form of ToQRgb the compiler turns into vector instructions.
+  for (int32_t i = from; i < to; ++i) line[i] = ToOpaqueArgb(source[i]);
 }
 
 void QImageCanvas::SetPixelColumns(int32_t x, int32_t y, int32_t columns, int32_t rows,
                                    const TColor* colors, int64_t columnStride) {
-  // Clipped to the image first, so the loops below need no tests.
+  // Clipped to the image first.
   const int32_t left = std::max(x, 0), right = std::min(x + columns, m_width);
   const int32_t top = std::max(y, 0), bottom = std::min(y + rows, m_height);
-  const auto source = [&](int32_t px, int32_t py) {
-    return colors + (int64_t{px} - x) * columnStride + (py - y);
-  };
-  const auto line = [&](int32_t py) {
-    return reinterpret_cast<QRgb*>(m_bits + static_cast<qsizetype>(py) * m_stride);
-  };
-  // Tiles of 16 x 16 pixels: the colours of a tile lie in one cache line of each of its
-  // columns, its pixels in one cache line of each of its rows.
-  constexpr int32_t kTile = 16;
-  for (int32_t tileLeft = left; tileLeft < right; tileLeft += kTile) {
-    const int32_t tileRight = std::min(tileLeft + kTile, right);
-    for (int32_t tileTop = top; tileTop < bottom; tileTop += kTile) {
-      const int32_t tileBottom = std::min(tileTop + kTile, bottom);
-      int32_t px = tileLeft;
-#ifdef __SSE2__
-      // Four columns and four rows at a time: four vectors of a column's colours are
-      // transposed into four rows of pixels.
-      const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-      const __m128i green = _mm_set1_epi32(0x00FF00);
-      const __m128i low = _mm_set1_epi32(0xFF);
-      const auto toRgb = [&](__m128i c) {
-        return _mm_or_si128(_mm_or_si128(alpha, _mm_and_si128(c, green)),
-                            _mm_or_si128(_mm_slli_epi32(_mm_and_si128(c, low), 16),
-                                         _mm_and_si128(_mm_srli_epi32(c, 16), low)));
-      };
-      for (; px + 4 <= tileRight; px += 4) {
-        int32_t py = tileTop;
-        for (; py + 4 <= tileBottom; py += 4) {
-          const TColor* s = source(px, py);
-          const __m128i c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-          const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + columnStride));
-          const __m128i c2 =
-              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * columnStride));
-          const __m128i c3 =
-              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * columnStride));
-          const __m128i t0 = _mm_unpacklo_epi32(c0, c1);
-          const __m128i t1 = _mm_unpacklo_epi32(c2, c3);
-          const __m128i t2 = _mm_unpackhi_epi32(c0, c1);
-          const __m128i t3 = _mm_unpackhi_epi32(c2, c3);
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py) + px),
-                           toRgb(_mm_unpacklo_epi64(t0, t1)));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 1) + px),
-                           toRgb(_mm_unpackhi_epi64(t0, t1)));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 2) + px),
-                           toRgb(_mm_unpacklo_epi64(t2, t3)));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(line(py + 3) + px),
-                           toRgb(_mm_unpackhi_epi64(t2, t3)));
-        }
-        for (; py < tileBottom; ++py) {
-          for (int32_t k = 0; k < 4; ++k) line(py)[px + k] = ToQRgb(*source(px + k, py));
-        }
-      }
-#endif
-      for (; px < tileRight; ++px) {
-        for (int32_t py = tileTop; py < tileBottom; ++py) line(py)[px] = ToQRgb(*source(px, py));
-      }
-    }
-  }
+  if (left >= right || top >= bottom) return;
+  // RGB32 pixels are opaque ARGB; the image's rows are whole numbers of pixels long.
+  TransposeToArgbRows(
+      colors + (int64_t{left} - x) * columnStride + (top - y), columnStride, right - left,
+      bottom - top,
+      reinterpret_cast<uint32_t*>(m_bits + static_cast<qsizetype>(top) * m_stride) + left,
+      m_stride / 4);
 }
 
 void QImageCanvas::MoveTo(int32_t x, int32_t y) { m_penPosition = QPoint(x, y); }

@@ -191,6 +191,18 @@ TEST(QImageCanvasTest, RowsOfPixelsPaintResultsAsCellByCellDoes) {
     }
     EXPECT_EQ(fromColours, cells) << c.columns << " x " << c.rows;
     EXPECT_EQ(fromColoursCells, cells) << c.columns << " x " << c.rows;
+
+    // So does a picture of the grid made beforehand.
+    const int64_t stride = c.columns + 5;
+    std::vector<uint32_t> picture(static_cast<size_t>(stride) * c.rows, 0x12345678);
+    ColourColumnsToRows(results, 0, c.done, settings, 3, picture.data(), stride);
+    const TCellPixels pixels{picture.data(), stride};
+    QImage fromPicture = Blank(100, 60);
+    {
+      QImageCanvas canvas(fromPicture);
+      PaintFractalRect(canvas, c.update, c.client, &results, settings, 3, nullptr, &pixels);
+    }
+    EXPECT_EQ(fromPicture, cells) << c.columns << " x " << c.rows;
   }
 }
 

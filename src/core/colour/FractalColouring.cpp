@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/canvas/ArgbRows.h"
 #include "core/colour/TVoldViewProps.h"
 #include "core/fractal/TFractArray.h"
 #include "core/report/Assert.h"
@@ -104,6 +105,21 @@ class TCellColours {
 
 }  // namespace
 
+namespace {
+
+// The colours of count cells in a row of the results.
+void ColourCells(TCellColours& colour, const float* depths, const int32_t* cycles, int64_t count,
+                 int32_t maxCycle, TColor* colours) {
+  if (maxCycle == 0) {
+    // Without a cycle test no cell is inside and every cycle length is 0.
+    for (int64_t i = 0; i < count; ++i) colours[i] = colour(depths[i], 0);
+    return;
+  }
+  for (int64_t i = 0; i < count; ++i) colours[i] = colour(depths[i], cycles[i]);
+}
+
+}  // namespace
+
 void ColourColumns(const TFractArray& results, int32_t firstColumn, int32_t lastColumn,
                    const TVoldViewProps& settings, int32_t maxCycle, TColor* colours) {
   VELMORA_ASSERT(firstColumn >= 0 && firstColumn <= lastColumn && lastColumn <= results.Width(),
@@ -111,15 +127,35 @@ void ColourColumns(const TFractArray& results, int32_t firstColumn, int32_t last
   TCellColours colour(settings, maxCycle);
   const int64_t first = int64_t{firstColumn} * results.Height();
   const int64_t last = int64_t{lastColumn} * results.Height();
-  const float* depths = results.Depths();
-  const int32_t* cycles = results.Cycles();
-  if (maxCycle == 0) {
-    // Without a cycle test no cell is inside and every cycle length is 0.
-    for (int64_t cell = first; cell < last; ++cell) colours[cell] = colour(depths[cell], 0);
-    return;
+  ColourCells(colour, results.Depths() + first, results.Cycles() + first, last - first, maxCycle,
+              colours + first);
+}
+
+void ColourColumnsToRows(const TFractArray& results, int32_t firstColumn, int32_t lastColumn,
+                         const TVoldViewProps& settings, int32_t maxCycle, uint32_t* pixels,
+                         int64_t rowStride) {
+  VELMORA_ASSERT(firstColumn >= 0 && firstColumn <= lastColumn && lastColumn <= results.Width(),
+                 "0 <= firstColumn <= lastColumn <= Width");
+  TCellColours colour(settings, maxCycle);
+  const int32_t height = results.Height();
+  // Up to 16 columns by a block of rows are coloured column by column, as the results lie,
+  // into a buffer that stays in the cache, and then go into the picture's rows.
+  constexpr int32_t kColumns = 16;
+  constexpr int32_t kRows = 1024;
+  std::vector<TColor> block(static_cast<size_t>(kColumns) * std::min(kRows, height));
+  for (int32_t x0 = firstColumn; x0 < lastColumn; x0 += kColumns) {
+    const int32_t columns = std::min(kColumns, lastColumn - x0);
+    for (int32_t y0 = 0; y0 < height; y0 += kRows) {
+      const int32_t rows = std::min(kRows, height - y0);
+      for (int32_t i = 0; i < columns; ++i) {
+        const int64_t cell = int64_t{x0 + i} * height + y0;
+        ColourCells(colour, results.Depths() + cell, results.Cycles() + cell, rows, maxCycle,
+                    block.data() + int64_t{i} * rows);
+      }
+      TransposeToArgbRows(block.data(), rows, columns, rows, pixels + y0 * rowStride + x0,
+                          rowStride);
+    }
   }
-  for (int64_t cell = first; cell < last; ++cell)
-    colours[cell] = colour(depths[cell], cycles[cell]);
 }
 
 namespace {
@@ -218,7 +254,7 @@ void PaintCells(TCanvas& canvas, const std::vector<TRowSpan>& rows,
 
 void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
                       const TFractArray* results, const TVoldViewProps& settings, int32_t maxCycle,
-                      const TColor* colours) {
+                      const TColor* colours, const TCellPixels* pixels) {
   if (update.right == update.left || update.bottom == update.top || results == nullptr) return;
   if (client.Width() < 2) return;
   const int32_t width = results->Width();
@@ -274,6 +310,12 @@ void PaintFractalRect(TCanvas& canvas, const TRect& update, const TRect& client,
       return;
     }
     PaintCells(canvas, rows, columns, [colours](int64_t cell) { return colours[cell]; });
+    return;
+  }
+  if (pixels != nullptr) {
+    PaintCells(canvas, rows, columns, [pixels, height](int64_t cell) {
+      return FromOpaqueArgb(pixels->pixels[cell % height * pixels->rowStride + cell / height]);
+    });
     return;
   }
   TCellColours colour(settings, maxCycle);

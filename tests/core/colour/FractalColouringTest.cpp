@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/canvas/ArgbRows.h"
 #include "core/colour/TVoldViewProps.h"
 #include "core/fractal/TFractArray.h"
 #include "tests/support/RecordingCanvas.h"
@@ -176,4 +177,38 @@ TEST(ColourColumnsTest, GivesEachCellOfItsColumnsTheColourOfCellColor) {
       }
     }
   }
+}
+
+TEST(ColourColumnsTest, PaintsTheSameColoursIntoRowsOfPixels) {
+  // The same cells as above on a grid taller than the colouring's blocks of rows and with
+  // a number of columns that is no multiple of four, into rows longer than the grid.
+  TVoldViewProps s = MixSettings(SensHigh, 0.8);
+  s.UsePalBackgroundInside = true;
+  s.UsePalForegroundInside = true;
+  constexpr int32_t kWidth = 23, kHeight = 150, kStride = 32;
+  for (const int32_t maxCycle : {3, 0}) {
+    TFractArray results(kWidth, kHeight);
+    for (int32_t x = 0; x < kWidth; ++x) {
+      for (int32_t y = 0; y < kHeight; ++y) {
+        const int32_t k = (x * 5 + y) % 6;
+        const bool inside = maxCycle > 0 && k >= 3;
+        results.SetDepth(x, y, k == 0 ? 0.0f : (inside ? -0.25f * k : 0.1f * k + 0.001f * y));
+        results.SetCycle(x, y, inside ? k - 2 : 0);
+      }
+    }
+    constexpr uint32_t kUntouched = 0x12345678;
+    std::vector<uint32_t> pixels(kStride * kHeight, kUntouched);
+    ColourColumnsToRows(results, 1, 20, s, maxCycle, pixels.data(), kStride);
+    for (int32_t x = 0; x < kStride; ++x) {
+      for (int32_t y = 0; y < kHeight; ++y) {
+        const uint32_t expected = x >= 1 && x < 20
+                                      ? ToOpaqueArgb(CellColor(results.GetDepth(x, y),
+                                                               results.GetCycle(x, y), s, maxCycle))
+                                      : kUntouched;
+        ASSERT_EQ(pixels[static_cast<size_t>(y) * kStride + x], expected)
+            << x << ", " << y << " MaxCycle " << maxCycle;
+      }
+    }
+  }
+  EXPECT_EQ(ToOpaqueArgb(0x00332211), 0xFF112233u);
 }
