@@ -85,30 +85,43 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
   TShared shared;
   shared.done.assign(static_cast<size_t>(strips), 0);
   shared.running = threads;
+  const int32_t perClaim = std::max(callbacks.stripsPerClaim, 1);
   auto work = [&] {
-    for (;;) {
-      // The stop request is read by each thread before it takes a strip, so no thread
-      // starts more than one strip after it.
-      if (shared.stop.load(std::memory_order_acquire) || Stop(callbacks)) break;
-      const int32_t strip = shared.next.fetch_add(1, std::memory_order_relaxed);
-      if (strip >= strips) break;
-      const int32_t first = strip * kStripWidth;
-      uint64_t stripSteps = 0;
+    for (bool going = true; going;) {
+      const int32_t claim = shared.next.fetch_add(1, std::memory_order_relaxed);
+      const int32_t firstStrip = claim * perClaim;
+      if (firstStrip >= strips) break;
+      const int32_t lastStrip = std::min(firstStrip + perClaim, strips);
+      int32_t computed = firstStrip;  // strips firstStrip .. computed-1 are computed
+      bool ok = true;
       std::string stripError;
-      const bool ok = ComputeStrip(props, target, first, std::min(first + kStripWidth, width),
-                                   stripSteps, stripError, TColumnsDoneUpdate::Never);
-      shared.steps.fetch_add(stripSteps, std::memory_order_relaxed);
-      if (ok && callbacks.stripComputed) {
-        callbacks.stripComputed(first, std::min(first + kStripWidth, width));
+      // The stop request is read by each thread before it starts a strip, so no thread
+      // starts more than one strip after it.
+      while (computed < lastStrip && !shared.stop.load(std::memory_order_acquire) &&
+             !Stop(callbacks)) {
+        const int32_t first = computed * kStripWidth;
+        uint64_t stripSteps = 0;
+        ok = ComputeStrip(props, target, first, std::min(first + kStripWidth, width), stripSteps,
+                          stripError, TColumnsDoneUpdate::Never);
+        shared.steps.fetch_add(stripSteps, std::memory_order_relaxed);
+        if (!ok) break;
+        ++computed;
+      }
+      going = ok && computed == lastStrip;
+      // The strips of a claim are handed on together, so that what is written for them goes
+      // into each cache line at once.
+      if (computed > firstStrip && callbacks.stripComputed) {
+        callbacks.stripComputed(firstStrip * kStripWidth, std::min(computed * kStripWidth, width));
       }
       std::lock_guard<std::mutex> lock(shared.mutex);
       if (!ok) {
         shared.failed = true;
         shared.errorText = stripError;
         shared.stop.store(true, std::memory_order_release);
-        break;
       }
-      shared.done[static_cast<size_t>(strip)] = 1;
+      for (int32_t strip = firstStrip; strip < computed; ++strip) {
+        shared.done[static_cast<size_t>(strip)] = 1;
+      }
       const int32_t before = shared.prefix;
       while (shared.prefix < strips && shared.done[static_cast<size_t>(shared.prefix)]) ++shared.prefix;
       const auto now = std::chrono::steady_clock::now();

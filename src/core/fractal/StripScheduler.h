@@ -18,12 +18,18 @@ struct TStripCallbacks {
   // Asked before each strip is started, from any of the computing threads; true ends the
   // work after the strips under way.
   std::function<bool()> stopRequested;
-  // Called by the thread that has just computed columns first .. last-1, before they count
-  // as done: what it does to them is finished when ColumnsDone passes them.
+  // Called by the thread that has just computed columns first .. last-1 (one strip, or the
+  // strips of one claim, see stripsPerClaim), before they count as done: what it does to them
+  // is finished when ColumnsDone passes them.
   std::function<void(int32_t first, int32_t last)> stripComputed;
   // Called on the calling thread after ColumnsDone has advanced; with several threads at
   // most about every 4 ms and for the last columns.
   std::function<void()> progress;
+  // With several threads, how many neighbouring strips a thread takes at a time; claims
+  // start at multiples of this. Four strips are 16 columns: a thread that writes the 4-byte
+  // pixels of its columns into rows of a picture then owns whole 64-byte lines of those rows.
+  // Stop requests are still looked at before every strip.
+  int32_t stripsPerClaim = 1;
 };
 
 // Computes the grid of props into target strip by strip from the left. With one thread the

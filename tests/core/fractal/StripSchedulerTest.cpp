@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -24,8 +25,9 @@ TFractProps Mandelbrot(int32_t width, int32_t height) {
 }
 
 std::unique_ptr<TFractArray> Compute(const TFractProps& props, int32_t threads,
-                                 const TStripCallbacks& callbacks = {}) {
-  auto array = std::make_unique<TFractArray>(props.XResolution.GetValue(), props.YResolution.GetValue());
+                                     const TStripCallbacks& callbacks = {}) {
+  auto array =
+      std::make_unique<TFractArray>(props.XResolution.GetValue(), props.YResolution.GetValue());
   uint64_t steps = 0;
   std::string error;
   EXPECT_TRUE(ComputeInStrips(props, *array, threads, callbacks, steps, error)) << error;
@@ -85,24 +87,30 @@ TEST(StripSchedulerTest, ThreadsGiveTheSameBitsAndGrowFromTheLeft) {
 
 TEST(StripSchedulerTest, AStopRequestEndsThreadsWithinAStripEach) {
   TFractProps props = Mandelbrot(400, 50);
-  std::atomic<int> asked{0};
-  TStripCallbacks callbacks;
-  callbacks.stopRequested = [&] { return asked.fetch_add(1) >= 3; };
   const auto reference = Compute(props, 1);
-  const auto array = Compute(props, 3, callbacks);
-  // Three strips were started before the request; at most one more per thread follows.
-  EXPECT_GE(array->ColumnsDone(), 0);
-  EXPECT_LE(array->ColumnsDone(), 6 * kStripWidth);
-  for (int32_t x = 0; x < array->ColumnsDone(); ++x)
-    for (int32_t y = 0; y < 50; ++y) ASSERT_EQ(array->GetDepth(x, y), reference->GetDepth(x, y));
+  // Also when the threads take strips four at a time.
+  for (const int32_t perClaim : {1, 4}) {
+    std::atomic<int> asked{0};
+    TStripCallbacks callbacks;
+    callbacks.stopRequested = [&] { return asked.fetch_add(1) >= 3; };
+    callbacks.stripsPerClaim = perClaim;
+    const auto array = Compute(props, 3, callbacks);
+    // Three strips were started before the request; at most one more per thread follows.
+    EXPECT_GE(array->ColumnsDone(), 0);
+    EXPECT_LE(array->ColumnsDone(), 6 * kStripWidth) << perClaim;
+    for (int32_t x = 0; x < array->ColumnsDone(); ++x)
+      for (int32_t y = 0; y < 50; ++y) ASSERT_EQ(array->GetDepth(x, y), reference->GetDepth(x, y));
+  }
 }
 
 TEST(StripSchedulerTest, EveryStripIsHandedOnOnceBeforeItCountsAsDone) {
-  // One thread and several: each strip reaches the callback once, computed and not yet
-  // passed by ColumnsDone, and the progress calls only see strips the callback is through with.
+  // One thread and several, taking one or four strips at a time: each column reaches the
+  // callback once, in a strip or a claim, computed and not yet passed by ColumnsDone, and the
+  // progress calls only see columns the callback is through with.
   const TFractProps props = Mandelbrot(37, 11);
   const auto reference = Compute(props, 1);
-  for (const int32_t threads : {1, 3}) {
+  for (const auto& [threads, perClaim] : {std::pair{1, 1}, {3, 1}, {1, 4}, {2, 4}}) {
+    const int32_t claimWidth = threads > 1 ? perClaim * kStripWidth : kStripWidth;
     TFractArray array(37, 11);
     std::mutex mutex;
     std::vector<int32_t> handed(37, 0);
@@ -110,7 +118,7 @@ TEST(StripSchedulerTest, EveryStripIsHandedOnOnceBeforeItCountsAsDone) {
     TStripCallbacks callbacks;
     callbacks.stripComputed = [&](int32_t first, int32_t last) {
       std::lock_guard<std::mutex> lock(mutex);
-      wellOrdered = wellOrdered && last - first <= kStripWidth && first % kStripWidth == 0 &&
+      wellOrdered = wellOrdered && last - first <= claimWidth && first % claimWidth == 0 &&
                     array.ColumnsDone() <= first;
       for (int32_t x = first; x < last; ++x) {
         ++handed[static_cast<size_t>(x)];
@@ -125,11 +133,12 @@ TEST(StripSchedulerTest, EveryStripIsHandedOnOnceBeforeItCountsAsDone) {
         wellOrdered = wellOrdered && handed[static_cast<size_t>(x)] == 1;
       }
     };
+    callbacks.stripsPerClaim = perClaim;
     uint64_t steps = 0;
     std::string error;
     ASSERT_TRUE(ComputeInStrips(props, array, threads, callbacks, steps, error)) << error;
-    EXPECT_TRUE(wellOrdered) << threads << " threads";
-    EXPECT_EQ(handed, std::vector<int32_t>(37, 1)) << threads << " threads";
+    EXPECT_TRUE(wellOrdered) << threads << " threads, " << perClaim;
+    EXPECT_EQ(handed, std::vector<int32_t>(37, 1)) << threads << " threads, " << perClaim;
     EXPECT_EQ(array.ColumnsDone(), 37);
     EXPECT_TRUE(SameBits(*reference, array));
   }
