@@ -10,14 +10,33 @@
 #include "core/fractal/TFractArray.h"
 #include "core/report/Assert.h"
 
+namespace {
+
+constexpr std::align_val_t kLine{64};
+constexpr int64_t kLinePixels = 16;
+
+}  // namespace
+
+void TPixelPlane::TFree::operator()(uint32_t* p) const { ::operator delete[](p, kLine); }
+
+std::unique_ptr<TPixelPlane> TPixelPlane::Create(int32_t width, int32_t height) {
+  if (width < 1 || height < 1) return nullptr;
+  const int64_t stride = (int64_t{width} + kLinePixels - 1) / kLinePixels * kLinePixels;
+  const auto count = static_cast<size_t>(stride * height);
+  auto* pixels =
+      static_cast<uint32_t*>(::operator new[](count * sizeof(uint32_t), kLine, std::nothrow));
+  if (pixels == nullptr) return nullptr;
+  auto plane = std::make_unique<TPixelPlane>();
+  plane->m_width = width;
+  plane->m_height = height;
+  plane->m_stride = stride;
+  plane->m_pixels.reset(pixels);
+  return plane;
+}
+
 TThreadVolumeWriter::TThreadVolumeWriter(bool createSuspended, TVolumeWriterView* viewWave,
-                                         int32_t threads, TCellColourPlane* colours,
-                                         std::unique_ptr<TFractArray> retired)
-    : TThread(true),
-      ViewWave(viewWave),
-      m_threads(threads),
-      m_colours(colours),
-      m_retired(std::move(retired)) {
+                                         int32_t threads, TCellColourPlane* colours)
+    : TThread(true), ViewWave(viewWave), m_threads(threads), m_colours(colours) {
   if (!createSuspended) Resume();
 }
 
@@ -40,20 +59,25 @@ void TThreadVolumeWriter::Execute() {
   if (m_colours != nullptr) {
     // Colouring a strip just computed finds its cells still in the cache; the GUI thread,
     // which would otherwise colour every cell while the computing threads want the cores,
-    // then only copies colours into the picture.
-    callbacks.stripComputed = [this](int32_t first, int32_t last) {
-      ColourColumns(*FractArray, first, last, m_colours->settings, m_colours->maxCycle,
-                    m_colours->colours.get());
-    };
+    // then only copies colours into its picture, or with a picture of the grid's own only
+    // puts that on the screen. Such a picture is painted a claim of 16 columns at a time.
+    if (TPixelPlane* picture = m_colours->pixels) {
+      callbacks.stripComputed = [this, picture](int32_t first, int32_t last) {
+        ColourColumnsToRows(*FractArray, first, last, m_colours->settings, m_colours->maxCycle,
+                            picture->Pixels(), picture->Stride());
+      };
+      callbacks.stripsPerClaim = 4;
+    } else {
+      callbacks.stripComputed = [this](int32_t first, int32_t last) {
+        ColourColumns(*FractArray, first, last, m_colours->settings, m_colours->maxCycle,
+                      m_colours->colours.get());
+      };
+    }
   }
   std::string errorText;
   // A record the view let through always computes; any failure ends the work quietly,
   // with what was computed so far kept.
   ComputeInStrips(props, *FractArray, m_threads, callbacks, m_steps, errorText);
-  // The last columns are with the view by now. Giving a large store's pages back to the
-  // system takes most of a millisecond per million cells: done here, it runs beside the
-  // view's last painting instead of before the first strip.
-  m_retired.reset();
 }
 
 int32_t GuiComputeThreads() {
@@ -71,39 +95,63 @@ TVolumeComputation::TVolumeComputation(TVolumeWriterView& view, int32_t threads)
 TVolumeComputation::~TVolumeComputation() { Stop(); }
 
 bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText,
-                               const TVoldViewProps* colouring) {
+                               const TVoldViewProps* colouring, bool picture) {
   if (!CheckComputable(props, errorText)) return false;
   Stop();
   VELMORA_ASSERT(m_worker == nullptr, "ThreadVolumeWriter == NULL");
+  // A large grid never holds three stores.
+  m_replaced.reset();
   std::unique_ptr<TFractArray> array =
       TFractArray::Create(props.XResolution.GetValue(), props.YResolution.GetValue(), errorText);
   if (array == nullptr) return false;
-  // Nothing reads the previous results once the new store is in place; the worker releases
-  // them after its work.
-  std::unique_ptr<TFractArray> retired = std::move(m_fractArray);
+  // Nothing reads the previous results once the new store is in place.
+  m_replaced = std::move(m_fractArray);
   m_fractArray = std::move(array);
   m_colouring = false;
-  if (colouring != nullptr) {
+  m_plane.pixels = nullptr;
+  if (colouring != nullptr && picture) {
+    const int32_t width = m_fractArray->Width();
+    const int32_t height = m_fractArray->Height();
+    if (m_pixels == nullptr || m_pixels->Width() != width || m_pixels->Height() != height) {
+      // The old picture and the old results go first, as for the colours below.
+      m_pixels.reset();
+      m_replaced.reset();
+      m_pixels = TPixelPlane::Create(width, height);
+    }
+    if (m_pixels != nullptr) {
+      // Colours laid out as the results are would only take memory.
+      m_plane.colours.reset();
+      m_plane.count = 0;
+      m_plane.pixels = m_pixels.get();
+    }
+  } else {
+    m_pixels.reset();
+  }
+  if (colouring != nullptr && m_plane.pixels == nullptr) {
     const int64_t count = int64_t{m_fractArray->Width()} * m_fractArray->Height();
     if (m_plane.count != count) {
       // The old plane and the old results go first, so that a large grid never holds two
       // planes, nor a new plane beside two stores. Without memory for the colours, the view
       // colours the cells itself.
-      retired.reset();
+      m_replaced.reset();
       m_plane.colours.reset();
       m_plane.colours.reset(new (std::nothrow) TColor[static_cast<size_t>(count)]);
       m_plane.count = m_plane.colours != nullptr ? count : 0;
     }
+  }
+  if (colouring != nullptr) {
     m_plane.settings = *colouring;
     m_plane.maxCycle = props.MaxCycle.GetValue();
-    m_colouring = m_plane.colours != nullptr;
+    m_colouring = m_plane.pixels != nullptr || m_plane.colours != nullptr;
   }
-  m_worker = std::make_unique<TThreadVolumeWriter>(
-      true, &m_view, m_threads, m_colouring ? &m_plane : nullptr, std::move(retired));
+  m_worker = std::make_unique<TThreadVolumeWriter>(true, &m_view, m_threads,
+                                                   m_colouring ? &m_plane : nullptr);
   m_worker->OnTerminate = [this] { m_view.ComputationEnded(); };
   m_worker->Resume();
   return true;
 }
+
+void TVolumeComputation::ReleaseReplacedResults() { m_replaced.reset(); }
 
 void TVolumeComputation::Stop() {
   if (m_worker == nullptr) return;

@@ -24,13 +24,39 @@ class TVolumeWriterView {
   virtual void ComputationEnded() = 0;
 };
 
-// The colours of a computation's cells, laid out as its results are, made by the computing
-// threads as they finish strips, by the colour settings the view had when it started.
+// A picture of a computation's grid, row by row in opaque ARGB pixels (the layout of an RGB32
+// QImage), that its computing threads paint as they finish strips. Rows start on 64-byte
+// lines and are whole lines long, and the threads take strips in claims of 16 columns, so no
+// two threads ever write into one line.
+class TPixelPlane {
+ public:
+  // Null when there is no memory for it.
+  static std::unique_ptr<TPixelPlane> Create(int32_t width, int32_t height);
+  int32_t Width() const { return m_width; }
+  int32_t Height() const { return m_height; }
+  int64_t Stride() const { return m_stride; }  // pixels from one row to the next
+  uint32_t* Pixels() { return m_pixels.get(); }
+  const uint32_t* Pixels() const { return m_pixels.get(); }
+
+ private:
+  struct TFree {
+    void operator()(uint32_t* p) const;
+  };
+  int32_t m_width = 0;
+  int32_t m_height = 0;
+  int64_t m_stride = 0;
+  std::unique_ptr<uint32_t[], TFree> m_pixels;
+};
+
+// The colours of a computation's cells, made by the computing threads as they finish strips,
+// by the colour settings the view had when it started: laid out as the results are
+// (colours), or as a picture (pixels).
 struct TCellColourPlane {
   TVoldViewProps settings;
   int32_t maxCycle = 0;
   int64_t count = 0;
   std::unique_ptr<TColor[]> colours;
+  TPixelPlane* pixels = nullptr;
 };
 
 // The worker of one computation: runs the engine over the view's grid in strips of 4
@@ -38,12 +64,9 @@ struct TCellColourPlane {
 // Terminate is looked at before every strip.
 class TThreadVolumeWriter : public TThread {
  public:
-  // With colours, every strip is also coloured into it by the thread that computed it. A
-  // retired result store (the view's previous one) is released by the worker once the work
-  // has ended, so that giving its pages back to the system does not delay the start.
+  // With colours, every strip is also coloured into it by the thread that computed it.
   TThreadVolumeWriter(bool createSuspended, TVolumeWriterView* viewWave, int32_t threads,
-                      TCellColourPlane* colours = nullptr,
-                      std::unique_ptr<TFractArray> retired = nullptr);
+                      TCellColourPlane* colours = nullptr);
   ~TThreadVolumeWriter() override;
 
   // The number of FormulaStep evaluations of the finished work.
@@ -57,7 +80,6 @@ class TThreadVolumeWriter : public TThread {
   TFractArray* FractArray = nullptr;
   int32_t m_threads;
   TCellColourPlane* m_colours;
-  std::unique_ptr<TFractArray> m_retired;
   uint64_t m_steps = 0;
 };
 
@@ -77,18 +99,32 @@ class TVolumeComputation {
   // Makes a new result store for props and starts a worker on it. A grid that cannot be
   // computed (too large, no memory) is refused with false and errorText; the previous
   // results then stay. With colouring, the worker also colours the cells by those settings
-  // as it goes (see Colours).
+  // as it goes: into a picture of the grid when asked for one and there is memory for it
+  // (see Pixels), otherwise laid out as the results are (see Colours).
   bool Start(const TFractProps& props, std::string& errorText,
-             const TVoldViewProps* colouring = nullptr);
+             const TVoldViewProps* colouring = nullptr, bool picture = false);
   // Asks a running worker to stop, waits for its end (serving its paint calls meanwhile)
   // and deletes it.
   void Stop();
 
   TFractArray* FractArray() const { return m_fractArray.get(); }
+  // Frees the result store the last start replaced, which nothing reads any more. Giving a
+  // large store's pages back to the system takes most of a millisecond per million cells and
+  // holds up the program's other threads meanwhile: the view does it once the computation's
+  // picture is on the screen. A start frees what is still held first.
+  void ReleaseReplacedResults();
+  bool HoldsReplacedResults() const { return m_replaced != nullptr; }
   // The colours of the cells below the result store's ColumnsDone, by the settings the last
   // start was given; null when it was given none or there was no memory for them.
-  const TColor* Colours() const { return m_colouring ? m_plane.colours.get() : nullptr; }
+  const TColor* Colours() const {
+    return m_colouring && m_plane.pixels == nullptr ? m_plane.colours.get() : nullptr;
+  }
+  // The picture the last start paints, when it paints one: its pixels in the columns below
+  // the result store's ColumnsDone are final, and the view does not draw into it. The next
+  // start paints it again (or frees it).
+  const TPixelPlane* Pixels() const { return m_plane.pixels; }
   TThreadVolumeWriter* Worker() const { return m_worker.get(); }
+  int32_t Threads() const { return m_threads; }
   bool Running() const { return m_worker != nullptr && !m_worker->Finished(); }
 
  private:
@@ -96,6 +132,8 @@ class TVolumeComputation {
   int32_t m_threads;
   std::unique_ptr<TThreadVolumeWriter> m_worker;
   std::unique_ptr<TFractArray> m_fractArray;
+  std::unique_ptr<TFractArray> m_replaced;  // the store before it, until released
   TCellColourPlane m_plane;  // kept from one computation to the next of the same size
   bool m_colouring = false;
+  std::unique_ptr<TPixelPlane> m_pixels;  // kept from one computation to the next of the same size
 };

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
+#include <QRegion>
 #include <QWheelEvent>
 
 #include "app/ShellServices.h"
@@ -17,7 +20,11 @@
 #include "render/QImageCanvas.h"
 
 TViewWave::TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const TFractProps& props)
-    : QWidget(owner), m_computation(*this), m_viewProps(settings), m_fractProps(props), m_owner(owner) {
+    : QWidget(owner),
+      m_computation(*this),
+      m_viewProps(settings),
+      m_fractProps(props),
+      m_owner(owner) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   m_refreshTimer.setSingleShot(true);
@@ -29,13 +36,24 @@ TViewWave::~TViewWave() { m_computation.Stop(); }
 
 bool TViewWave::StartComputation() {
   VELMORA_ASSERT(m_owner != nullptr && m_owner->Document() != nullptr, "unitWave != NULL");
+  // The new computation may paint into the picture the screen shows columns from.
+  m_computation.Stop();
+  MergePlane();
+  // A grid of the view's size is painted by the computing threads; the screen shows it.
+  const bool picture = !m_image.isNull() && m_image.size() == size() &&
+                       m_fractProps.XResolution.GetValue() == width() &&
+                       m_fractProps.YResolution.GetValue() == height();
   std::string error;
-  if (!m_computation.Start(m_fractProps, error, &m_viewProps)) {
+  if (!m_computation.Start(m_fractProps, error, &m_viewProps, picture)) {
     ErrorReporter.ShowMessage("Cannot compute the fractal: " + error, "Error",
                               TMessageIcon::Information);
     return false;
   }
   m_coloursCurrent = true;
+  m_plane = m_computation.Pixels();
+  m_planeColumns = 0;
+  m_finishAfterPaint = false;
+  ++m_starts;
   return true;
 }
 
@@ -83,14 +101,66 @@ void TViewWave::FlushRefresh() {
   m_lastFlush.start();
 }
 
+void TViewWave::MergePlane() {
+  if (m_plane == nullptr) return;
+  // The columns shown are final: the computing threads no longer write them.
+  const int32_t columns = std::min({m_planeColumns, m_plane->Width(), m_image.width()});
+  const int32_t rows = std::min(m_plane->Height(), m_image.height());
+  if (columns > 0) {
+    uchar* bits = m_image.bits();
+    const qsizetype line = m_image.bytesPerLine();
+    for (int32_t y = 0; y < rows; ++y) {
+      std::memcpy(bits + y * line, m_plane->Pixels() + y * m_plane->Stride(),
+                  static_cast<size_t>(columns) * sizeof(uint32_t));
+    }
+  }
+  m_plane = nullptr;
+  m_planeColumns = 0;
+}
+
+bool TViewWave::CopyFromComputedPicture(const TRect& rect) {
+  // The computation's picture, where it has the view's size and colours: its final columns
+  // are copied as they are.
+  const TPixelPlane* picture = m_computation.Pixels();
+  const TFractArray* results = m_computation.FractArray();
+  if (!m_coloursCurrent || picture == nullptr || results == nullptr ||
+      m_image.size() != QSize(picture->Width(), picture->Height())) {
+    return false;
+  }
+  const int32_t left = std::max(rect.left, 0);
+  const int32_t right = std::min({rect.right, results->ColumnsDone(), m_image.width()});
+  const int32_t top = std::max(rect.top, 0);
+  const int32_t bottom = std::min(rect.bottom, m_image.height());
+  if (left < right) {
+    uchar* bits = m_image.bits();
+    const qsizetype line = m_image.bytesPerLine();
+    for (int32_t y = top; y < bottom; ++y) {
+      std::memcpy(bits + y * line + left * qsizetype{sizeof(uint32_t)},
+                  picture->Pixels() + y * picture->Stride() + left,
+                  static_cast<size_t>(right - left) * sizeof(uint32_t));
+    }
+  }
+  return true;
+}
+
 void TViewWave::PaintRect(const TRect& rect) {
   const TVoldViewProps settings = m_viewProps;
   if (width() < 2 || m_repaintPending || m_image.isNull()) return;
+  MergePlane();
+  if (CopyFromComputedPicture(rect)) {
+    Refresh(rect);
+    return;
+  }
   {
+    // The computation's colours, by its picture when the view is not of its size.
+    const TPixelPlane* picture = m_coloursCurrent ? m_computation.Pixels() : nullptr;
+    TCellPixels pixels;
+    if (picture != nullptr) pixels = {picture->Pixels(), picture->Stride()};
     QImageCanvas canvas(m_image);
     PaintFractalRect(canvas, rect, ClientRect(), m_computation.FractArray(), settings,
                      m_fractProps.MaxCycle.GetValue(),
-                     m_coloursCurrent ? m_computation.Colours() : nullptr);
+                     m_coloursCurrent ? m_computation.Colours() : nullptr,
+                     picture != nullptr ? &pixels : nullptr);
   }
   Refresh(rect);
 }
@@ -103,17 +173,34 @@ void TViewWave::ProgressPaint() {
   const double w = results->Width();
   const int32_t x0 = static_cast<int32_t>(LinearMap(shown, 0, w, 0, width()));
   const int32_t x1 = static_cast<int32_t>(LinearMap(done, 0, w, 0, width()));
-  if (x0 < x1 && x1 > 0 && x0 < width()) PaintRect({x0, 0, x1, height()});
+  if (x0 < x1 && x1 > 0 && x0 < width()) {
+    if (m_plane != nullptr) {
+      // The computing threads have painted them: they only need to reach the screen.
+      m_planeColumns = x1;
+      Refresh({x0, 0, x1, height()});
+    } else {
+      PaintRect({x0, 0, x1, height()});
+    }
+  }
   results->SetColumnsShown(done);
-  // The last columns go to the screen at once: a picture computed in less than a frame
-  // would otherwise wait for the frame to end.
-  if (done == results->Width()) FlushRefresh();
+  // Several threads report at most every few milliseconds: their columns go to the screen
+  // at once, which keeps what is left for the end small.
+  if (m_computation.Threads() > 1) FlushRefresh();
+  if (done == results->Width()) {
+    // The last columns go to the screen at once: a picture computed in less than a frame
+    // would otherwise wait for the frame to end.
+    FlushRefresh();
+    // Once the screen has been painted, the backing image takes over the picture and the
+    // previous results go.
+    m_finishAfterPaint = true;
+  }
 }
 
 void TViewWave::ComputationEnded() { DrawPoints(); }
 
 void TViewWave::DrawPoints() {
   if (m_image.isNull() || m_points.IsEmpty()) return;
+  MergePlane();
   {
     QImageCanvas canvas(m_image);
     m_points.Draw(canvas, ClientRect(), m_fractProps);
@@ -124,12 +211,43 @@ void TViewWave::DrawPoints() {
 void TViewWave::paintEvent(QPaintEvent* event) {
   if (m_repaintPending) {
     m_repaintPending = false;
-    PaintRect(ClientRect());
-    DrawPoints();
+    // While the computation's picture is shown, the finished columns are in it already;
+    // only orbit points make the backing image the whole picture again.
+    if (m_plane == nullptr || !m_points.IsEmpty()) {
+      PaintRect(ClientRect());
+      DrawPoints();
+    }
   }
   QPainter painter(this);
-  painter.drawImage(event->rect(), m_image, event->rect());
+  if (m_plane != nullptr) {
+    const TPixelPlane& plane = *m_plane;
+    // Read-only: the columns beyond the shown ones are still being written.
+    const QImage computed(reinterpret_cast<const uchar*>(plane.Pixels()), plane.Width(),
+                          plane.Height(), static_cast<qsizetype>(plane.Stride() * sizeof(uint32_t)),
+                          QImage::Format_RGB32);
+    const QRect shown(0, 0, m_planeColumns, height());
+    for (const QRect& r : event->region()) {
+      const QRect fromComputed = r & shown;
+      if (!fromComputed.isEmpty()) painter.drawImage(fromComputed, computed, fromComputed);
+      const QRect rest = r & QRect(m_planeColumns, 0, width() - m_planeColumns, height());
+      if (!rest.isEmpty()) painter.drawImage(rest, m_image, rest);
+    }
+  } else {
+    for (const QRect& r : event->region()) painter.drawImage(r, m_image, r);
+  }
+  if (m_selectionShown) DrawSelectionOutline(painter);
   if (event->rect().contains(m_dirty)) m_dirty = QRect();
+  if (m_finishAfterPaint) {
+    // Either would delay this paint, and a call posted before it would come first; one
+    // posted now comes after it. It is left out once the view has started again: then the
+    // new computation's first page faults would wait for the freeing.
+    m_finishAfterPaint = false;
+    QTimer::singleShot(0, this, [this, start = m_starts] {
+      if (start != m_starts) return;
+      MergePlane();
+      m_computation.ReleaseReplacedResults();
+    });
+  }
 }
 
 void TViewWave::resizeEvent(QResizeEvent*) {
@@ -137,6 +255,8 @@ void TViewWave::resizeEvent(QResizeEvent*) {
   QImage image(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
   image.fill(palette().color(QPalette::Window));
   m_image = image;
+  m_plane = nullptr;
+  m_planeColumns = 0;
   m_selectionShown = false;
   RequestFullRepaint();
 }
@@ -149,33 +269,42 @@ TRect TViewWave::SelectionAt(int32_t x, int32_t y) const {
           static_cast<int32_t>(x + w * c), static_cast<int32_t>(y + h * c)};
 }
 
+void TViewWave::UpdateSelectionEdges() {
+  const TRect& s = m_selection;
+  QRegion edges;
+  edges += QRect(QPoint(s.left, s.top), QPoint(s.right, s.top));
+  edges += QRect(QPoint(s.left, s.bottom), QPoint(s.right, s.bottom));
+  edges += QRect(QPoint(s.left, s.top), QPoint(s.left, s.bottom));
+  edges += QRect(QPoint(s.right, s.top), QPoint(s.right, s.bottom));
+  update(edges);
+}
+
+void TViewWave::DrawSelectionOutline(QPainter& painter) const {
+  // A cosmetic one-pixel dotted pen with flat caps, each side leaving out its end point.
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(QColor::fromRgb(ToQRgb(m_viewProps.CursorColor.GetValue())), 0, Qt::DotLine,
+                      Qt::FlatCap));
+  const TRect& s = m_selection;
+  painter.drawLine(QPoint(s.left, s.top), QPoint(s.right, s.top));
+  painter.drawLine(QPoint(s.right, s.top), QPoint(s.right, s.bottom));
+  painter.drawLine(QPoint(s.right, s.bottom), QPoint(s.left, s.bottom));
+  painter.drawLine(QPoint(s.left, s.bottom), QPoint(s.left, s.top));
+}
+
 void TViewWave::EraseSelection() {
   if (!m_selectionShown) return;
-  const TRect& s = m_selection;
-  PaintRect({s.left, s.top, s.right + 1, s.top + 1});
-  PaintRect({s.left, s.bottom, s.right + 1, s.bottom + 1});
-  PaintRect({s.left, s.top, s.left + 1, s.bottom + 1});
-  PaintRect({s.right, s.top, s.right + 1, s.bottom + 1});
+  // The rectangle is drawn over the picture at each paint: its edges only need painting
+  // again without it.
   m_selectionShown = false;
+  UpdateSelectionEdges();
 }
 
 void TViewWave::DrawSelection(int32_t x, int32_t y) {
   EraseSelection();
   m_selection = SelectionAt(x, y);
   if (m_image.isNull()) return;
-  {
-    QImageCanvas canvas(m_image);
-    canvas.SetPenColor(m_viewProps.CursorColor.GetValue());
-    canvas.SetPenStyle(TPenStyle::Dot);
-    const TRect& s = m_selection;
-    canvas.MoveTo(s.left, s.top);
-    canvas.LineTo(s.right, s.top);
-    canvas.LineTo(s.right, s.bottom);
-    canvas.LineTo(s.left, s.bottom);
-    canvas.LineTo(s.left, s.top);
-  }
   m_selectionShown = true;
-  Refresh({m_selection.left, m_selection.top, m_selection.right + 1, m_selection.bottom + 1});
+  UpdateSelectionEdges();
 }
 
 void TViewWave::mouseMoveEvent(QMouseEvent* event) {
@@ -220,7 +349,8 @@ void TViewWave::mousePressEvent(QMouseEvent* event) {
     }
     return;
   }
-  if (event->button() == Qt::LeftButton && m_owner->Mode() != ModeNone) LeftButtonDown(p.x(), p.y());
+  if (event->button() == Qt::LeftButton && m_owner->Mode() != ModeNone)
+    LeftButtonDown(p.x(), p.y());
 }
 
 void TViewWave::LeftButtonDown(int32_t x, int32_t y) {

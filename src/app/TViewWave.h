@@ -16,6 +16,7 @@
 #include "core/fractal/TFractProps.h"
 #include "core/orbits/TDrawPointsList.h"
 
+class QPainter;
 class TMDIChildWave;
 
 // Interaction modes of a fractal window.
@@ -32,8 +33,15 @@ enum : uint8_t {
 // and orbit points by its window's mode.
 //
 // Everything is drawn into a backing image the size of the widget; paintEvent only blits
-// it. A full repaint is requested by invalidating with the repaint-pending flag set, which
-// coalesces requests and suppresses progress painting until it has happened.
+// it, with the selection rectangle drawn over it. A full repaint is requested by
+// invalidating with the repaint-pending flag set, which coalesces requests and suppresses
+// progress painting until it has happened.
+//
+// When the grid has exactly the view's size, the computing threads paint a picture of their
+// own (TPixelPlane) and the screen shows its finished columns straight from it, the backing
+// image the rest. The columns shown from the picture are copied into the backing image once
+// the computation has finished and the screen has been painted, or at once when the view
+// is to draw into the backing image or to start again.
 class TViewWave : public QWidget, public TVolumeWriterView {
  public:
   TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const TFractProps& props);
@@ -49,6 +57,8 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   TVoldViewProps GetViewProps() const { return m_viewProps; }
   // The owner requests the repaint afterwards.
   void SetViewProps(const TVoldViewProps& settings) {
+    // The computation's own picture has the colours of the old settings.
+    MergePlane();
     m_viewProps = settings;
     m_coloursCurrent = false;
   }
@@ -77,8 +87,11 @@ class TViewWave : public QWidget, public TVolumeWriterView {
 
   TFractArray* GetFractArray() override { return m_computation.FractArray(); }
   const TVolumeComputation& Computation() const { return m_computation; }
-  // The backing image, as the screen shows it.
+  // The backing image: what the screen shows but for the selection rectangle and, while a
+  // computation paints the screen itself, the columns it has painted.
   const QImage& Picture() const { return m_image; }
+  // Whether the screen shows columns of a computation's own picture.
+  bool ShowsComputedPicture() const { return m_plane != nullptr; }
   // The dotted rectangle last drawn, and whether it is on screen.
   TRect SelectionRect() const { return m_selection; }
   bool SelectionShown() const { return m_selectionShown; }
@@ -106,6 +119,12 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   TRect ClientRect() const { return {0, 0, width(), height()}; }
   void Refresh(const TRect& rect);
   void FlushRefresh();
+  void UpdateSelectionEdges();
+  void DrawSelectionOutline(QPainter& painter) const;
+  // Copies the columns shown from the computation's picture into the backing image, which
+  // the screen then shows alone.
+  void MergePlane();
+  bool CopyFromComputedPicture(const TRect& rect);
 
   TVolumeComputation m_computation;
   TVoldViewProps m_viewProps;
@@ -120,7 +139,11 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   bool m_selectionShown = false;
   QPoint m_lastMouse{-1, -1};
   QImage m_image;
-  QRect m_dirty;  // changed in the image, not yet on the screen
+  const TPixelPlane* m_plane = nullptr;  // the computation's picture the screen shows from
+  int32_t m_planeColumns = 0;            // the pixel columns shown from it
+  uint64_t m_starts = 0;                 // computations started, to tell them apart
+  bool m_finishAfterPaint = false;       // all its columns are shown: tidy up after the paint
+  QRect m_dirty;                         // changed in the image, not yet on the screen
   QTimer m_refreshTimer;
   QElapsedTimer m_lastFlush;
   static constexpr qint64 kRefreshInterval = 15;  // ms, about a frame

@@ -1,6 +1,7 @@
 #include "app/TThreadVolumeWriter.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/canvas/ArgbRows.h"
+#include "core/colour/FractalColouring.h"
 #include "core/fractal/TFractArray.h"
 
 namespace {
@@ -184,6 +187,57 @@ TEST(TThreadVolumeWriterTest, UncomputableRecordsAreRefusedAndKeepTheResults) {
   EXPECT_FALSE(computation.Start(huge, error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(computation.FractArray(), results);
+}
+
+TEST(TThreadVolumeWriterTest, ThePictureHasEveryCellsColourFromEveryThread) {
+  TFakeView view;
+  view.props.XResolution.SetValue(37);
+  view.props.YResolution.SetValue(29);
+  view.props.MaxCycle.SetValue(3);
+  const TVoldViewProps settings;
+  const auto expectPicture = [&](const TVolumeComputation& computation) {
+    const TPixelPlane* picture = computation.Pixels();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(computation.Colours(), nullptr);
+    // Rows on whole cache lines.
+    EXPECT_EQ(picture->Stride() % 16, 0);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(picture->Pixels()) % 64, 0u);
+    const TFractArray& results = *computation.FractArray();
+    for (int32_t x = 0; x < results.Width(); ++x) {
+      for (int32_t y = 0; y < results.Height(); ++y) {
+        ASSERT_EQ(
+            picture->Pixels()[y * picture->Stride() + x],
+            ToOpaqueArgb(CellColor(results.GetDepth(x, y), results.GetCycle(x, y), settings, 3)))
+            << x << ", " << y;
+      }
+    }
+  };
+  for (const int32_t threads : {1, 3}) {
+    view.ended = 0;
+    TVolumeComputation computation(view, threads);
+    view.computation = &computation;
+    std::string error;
+    ASSERT_TRUE(computation.Start(view.props, error, &settings, true));
+    WaitForEnd(view, 1);
+    expectPicture(computation);
+    // The next computation of the grid paints the same picture again.
+    const TPixelPlane* first = computation.Pixels();
+    view.props.Left.SetValue(-1.0);
+    ASSERT_TRUE(computation.Start(view.props, error, &settings, true));
+    EXPECT_EQ(computation.Pixels(), first);
+    WaitForEnd(view, 2);
+    expectPicture(computation);
+    view.props.XResolution.SetValue(53);
+    ASSERT_TRUE(computation.Start(view.props, error, &settings, true));
+    WaitForEnd(view, 3);
+    expectPicture(computation);
+    view.props.XResolution.SetValue(37);
+    // Without a picture, the colours are laid out as the results are.
+    ASSERT_TRUE(computation.Start(view.props, error, &settings, false));
+    WaitForEnd(view, 4);
+    EXPECT_EQ(computation.Pixels(), nullptr);
+    EXPECT_NE(computation.Colours(), nullptr);
+  }
 }
 
 TEST(GuiComputeThreadsTest, TheEnvironmentChoosesTheThreads) {

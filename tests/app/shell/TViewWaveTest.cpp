@@ -1,6 +1,7 @@
 #include "app/TViewWave.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -83,22 +84,35 @@ TEST_F(TViewWaveTest, TheWheelResizesTheSelection) {
 
 TEST_F(TViewWaveTest, TheFirstMoveDrawsNothingTheSecondDrawsTheRectangle) {
   window->SetMode(ModeZoomIn);
-  QMouseEvent first(QEvent::MouseMove, QPointF(100, 100), QPointF(view->mapToGlobal(QPoint(100, 100))),
-                    Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QMouseEvent first(QEvent::MouseMove, QPointF(100, 100),
+                    QPointF(view->mapToGlobal(QPoint(100, 100))), Qt::NoButton, Qt::NoButton,
+                    Qt::NoModifier);
   QApplication::sendEvent(view, &first);
   EXPECT_FALSE(view->SelectionShown());
-  QMouseEvent second(QEvent::MouseMove, QPointF(120, 90), QPointF(view->mapToGlobal(QPoint(120, 90))),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QMouseEvent second(QEvent::MouseMove, QPointF(120, 90),
+                     QPointF(view->mapToGlobal(QPoint(120, 90))), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
   QApplication::sendEvent(view, &second);
   EXPECT_TRUE(view->SelectionShown());
   EXPECT_EQ(view->SelectionRect(), (TRect{20, 15, 220, 165}));
-  // The outline is in the cursor colour (magenta), dotted.
+  // The outline is in the cursor colour (magenta), dotted, drawn over the picture on the
+  // screen and not into it.
   QApplication::processEvents();
-  const QImage& picture = view->Picture();
-  int magenta = 0;
-  for (int x = 20; x < 220; ++x) magenta += picture.pixel(x, 15) == qRgb(255, 0, 255);
-  EXPECT_GT(magenta, 20);
-  EXPECT_LT(magenta, 200);
+  const auto magentaOnTop = [&](const QImage& image) {
+    int magenta = 0;
+    for (int x = 20; x < 220; ++x) magenta += image.pixel(x, 15) == qRgb(255, 0, 255);
+    return magenta;
+  };
+  const QImage screen = view->grab().toImage();
+  EXPECT_GT(magentaOnTop(screen), 20);
+  EXPECT_LT(magentaOnTop(screen), 200);
+  EXPECT_EQ(magentaOnTop(view->Picture()), 0);
+  // Moved, the rectangle leaves no trace where it was.
+  QMouseEvent third(QEvent::MouseMove, QPointF(300, 250),
+                    QPointF(view->mapToGlobal(QPoint(300, 250))), Qt::NoButton, Qt::NoButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(view, &third);
+  EXPECT_EQ(magentaOnTop(view->grab().toImage()), 0);
 }
 
 TEST_F(TViewWaveTest, ThePictureGrowsAndResizingRepaintsWithoutComputing) {
@@ -163,4 +177,138 @@ TEST_F(TViewWaveTest, ACollapsedSelectionIsIgnored) {
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(200, 150));
   EXPECT_EQ(view->GetFractProps().Left.GetValue(), -1.5);
   EXPECT_EQ(view->GetFractProps().Right.GetValue(), 1.5);
+}
+
+namespace {
+
+// The colour the results give a cell, as a pixel.
+QRgb CellPixel(const TViewWave& view, int32_t x, int32_t y) {
+  const TFractArray* results = view.Computation().FractArray();
+  return ToQRgb(CellColor(results->GetDepth(x, y), results->GetCycle(x, y), view.GetViewProps(),
+                          view.GetFractProps().MaxCycle.GetValue()));
+}
+
+QImage Screen(TViewWave* view) {
+  return view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+// A grid of exactly the view's size: the computing threads paint the picture the screen shows.
+class TViewWaveGridSizeTest : public TViewWaveTest {
+ protected:
+  void SetUp() override {
+    TViewWaveTest::SetUp();
+    TFractProps props = view->GetFractProps();
+    props.XResolution.SetValue(400);
+    props.YResolution.SetValue(300);
+    view->SetFractProps(props);
+  }
+
+  // What the results paint the usual way, with the view's settings.
+  QImage Expected() {
+    QImage image(view->size(), QImage::Format_RGB32);
+    QImageCanvas canvas(image);
+    PaintFractalRect(canvas, {0, 0, 400, 300}, {0, 0, 400, 300}, view->GetFractArray(),
+                     view->GetViewProps(), view->GetFractProps().MaxCycle.GetValue());
+    return image;
+  }
+
+  // Bounds in the interior of the Julia set, with no cycle test: every cell takes all its
+  // steps, so the computation runs long enough to be looked at.
+  void MakeSlow() {
+    TFractProps props = view->GetFractProps();
+    props.Left.SetValue(-0.1);
+    props.Right.SetValue(0.1);
+    props.Top.SetValue(0.1);
+    props.Bottom.SetValue(-0.1);
+    props.MaxCycle.SetValue(0);
+    props.MaxDepth.SetValue(30000);
+    view->SetFractProps(props);
+  }
+
+  // Serves the event loop until the screen shows some columns of the computation.
+  void WaitForColumns() {
+    QElapsedTimer timer;
+    timer.start();
+    while (view->GetFractArray()->ColumnsShown() < 8 && timer.elapsed() < 30000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+  }
+};
+
+TEST_F(TViewWaveGridSizeTest, TheComputedPictureIsThePaintedOneAndStaysWhenFinished) {
+  // Three computations in turn, so that both pictures the threads take turns with are used,
+  // each after it was on the screen.
+  for (const double left : {-1.5, -1.2, -0.9}) {
+    view->SetFractalBoundsAndRestart(left, 1.5, 1.5, -1.5);
+    EXPECT_TRUE(view->ShowsComputedPicture());
+    Wait();
+    ASSERT_EQ(view->GetFractArray()->ColumnsDone(), 400);
+    // Once the picture is on the screen, the view keeps its own copy and the results the
+    // computation replaced are gone.
+    for (int i = 0; i < 500 && view->ShowsComputedPicture(); ++i) QTest::qWait(10);
+    EXPECT_FALSE(view->ShowsComputedPicture());
+    EXPECT_FALSE(view->Computation().HoldsReplacedResults());
+    const QImage expected = Expected();
+    EXPECT_EQ(view->Picture(), expected) << left;
+    EXPECT_EQ(Screen(view), expected) << left;
+  }
+  // A full repaint and orbit points work on the picture as on any other.
+  window->SetMode(ModeDrawPoints);
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(200, 150));
+  EXPECT_NE(view->Picture(), Expected());
+  view->RemovePoints();
+  view->repaint();
+  EXPECT_EQ(view->Picture(), Expected());
+  // At another size the picture's colours are stretched as the results' would be.
+  window->resize(230, 170);
+  QApplication::processEvents();
+  view->repaint();
+  QImage stretched(view->size(), QImage::Format_RGB32);
+  {
+    QImageCanvas canvas(stretched);
+    const TRect client{0, 0, view->width(), view->height()};
+    PaintFractalRect(canvas, client, client, view->GetFractArray(), view->GetViewProps(),
+                     view->GetFractProps().MaxCycle.GetValue());
+  }
+  EXPECT_EQ(view->Picture(), stretched);
+}
+
+TEST_F(TViewWaveGridSizeTest, WhileComputingTheScreenShowsTheFinishedColumnsOverTheOldPicture) {
+  ASSERT_TRUE(view->StartComputation());
+  Wait();
+  const QImage old = view->Picture().copy();
+  MakeSlow();
+  ASSERT_TRUE(view->StartComputation());
+  WaitForColumns();
+  const int32_t shown = view->GetFractArray()->ColumnsShown();
+  ASSERT_GE(shown, 8);
+  ASSERT_LT(shown, 400) << "the computation was too quick to be looked at";
+  // The columns beyond are being computed meanwhile, into a picture of their own.
+  const auto expectScreen = [&](const QImage& screen) {
+    for (int32_t y = 0; y < 300; ++y) {
+      for (int32_t x = 0; x < 400; ++x) {
+        ASSERT_EQ(screen.pixel(x, y), x < shown ? CellPixel(*view, x, y) : old.pixel(x, y))
+            << x << ", " << y << ", " << shown << " shown";
+      }
+    }
+  };
+  EXPECT_TRUE(view->ShowsComputedPicture());
+  expectScreen(Screen(view));
+  // A full repaint leaves it so; the selection rectangle is drawn over it.
+  view->RequestFullRepaint();
+  view->repaint();
+  expectScreen(Screen(view));
+  // New settings: the shown columns become part of the view's picture, and later ones are
+  // painted from the results.
+  TVoldViewProps settings = view->GetViewProps();
+  view->SetViewProps(settings);
+  EXPECT_FALSE(view->ShowsComputedPicture());
+  for (int32_t x = 0; x < 400; x += 7) {
+    ASSERT_EQ(view->Picture().pixel(x, 100),
+              x < shown ? CellPixel(*view, x, 100) : old.pixel(x, 100))
+        << x;
+  }
+  view->StopComputation();
 }
