@@ -1,5 +1,6 @@
 #include "core/colour/FractalColouring.h"
 
+#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -211,4 +212,34 @@ TEST(ColourColumnsTest, PaintsTheSameColoursIntoRowsOfPixels) {
     }
   }
   EXPECT_EQ(ToOpaqueArgb(0x00332211), 0xFF112233u);
+}
+
+TEST(ColourColumnsTest, RunsOfOneDepthAndTheirEdgesGetTheirOwnColours) {
+  // Runs of equal depths of every length from 1 to 19 (several cells are looked up as one
+  // when they share their depth), with depths that differ only in their last bit, -0 and 0.
+  const TVoldViewProps s = MixSettings(SensVeryHigh, 0.5);
+  constexpr int32_t kWidth = 3, kHeight = 400;
+  TFractArray results(kWidth, kHeight);
+  std::vector<float> depths;
+  for (int32_t run = 1; depths.size() < size_t{kWidth} * kHeight; ++run) {
+    const float depth = run % 5 == 0 ? (run % 2 ? -0.0f : 0.0f)
+                                     : std::nextafter(0.25f * static_cast<float>(run % 4), 1.0f);
+    for (int32_t k = 0; k < run % 20; ++k) depths.push_back(depth);
+  }
+  for (int32_t x = 0; x < kWidth; ++x) {
+    for (int32_t y = 0; y < kHeight; ++y) results.SetDepth(x, y, depths[size_t(x) * kHeight + y]);
+  }
+  // The neighbouring depths do have colours of their own.
+  EXPECT_NE(CellColor(depths[0], 0, s, 0), CellColor(depths[1], 0, s, 0));
+  std::vector<TColor> colours(kWidth * kHeight);
+  ColourColumns(results, 0, kWidth, s, 0, colours.data());
+  std::vector<uint32_t> pixels(kWidth * kHeight);
+  ColourColumnsToRows(results, 0, kWidth, s, 0, pixels.data(), kWidth);
+  for (int32_t x = 0; x < kWidth; ++x) {
+    for (int32_t y = 0; y < kHeight; ++y) {
+      const TColor expected = CellColor(results.GetDepth(x, y), 0, s, 0);
+      ASSERT_EQ(colours[size_t(x) * kHeight + y], expected) << x << ", " << y;
+      ASSERT_EQ(pixels[size_t(y) * kWidth + x], ToOpaqueArgb(expected)) << x << ", " << y;
+    }
+  }
 }
