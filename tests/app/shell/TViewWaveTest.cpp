@@ -238,8 +238,7 @@ class TViewWaveGridSizeTest : public TViewWaveTest {
 };
 
 TEST_F(TViewWaveGridSizeTest, TheComputedPictureIsThePaintedOneAndStaysWhenFinished) {
-  // Three computations in turn, so that both pictures the threads take turns with are used,
-  // each after it was on the screen.
+  // Three computations in turn, each painting the picture the last one left on the screen.
   for (const double left : {-1.5, -1.2, -0.9}) {
     view->SetFractalBoundsAndRestart(left, 1.5, 1.5, -1.5);
     EXPECT_TRUE(view->ShowsComputedPicture());
@@ -296,7 +295,7 @@ TEST_F(TViewWaveGridSizeTest, WhileComputingTheScreenShowsTheFinishedColumnsOver
   };
   EXPECT_TRUE(view->ShowsComputedPicture());
   expectScreen(Screen(view));
-  // A full repaint leaves it so; the selection rectangle is drawn over it.
+  // A full repaint leaves it so.
   view->RequestFullRepaint();
   view->repaint();
   expectScreen(Screen(view));
