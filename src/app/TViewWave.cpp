@@ -101,19 +101,26 @@ void TViewWave::FlushRefresh() {
   m_lastFlush.start();
 }
 
+void TViewWave::CopyFromPlane(const TPixelPlane& plane, const TRect& rect) {
+  // Clipped to both: the columns asked for are final in the picture.
+  const int32_t left = std::max(rect.left, 0);
+  const int32_t right = std::min({rect.right, plane.Width(), m_image.width()});
+  const int32_t top = std::max(rect.top, 0);
+  const int32_t bottom = std::min({rect.bottom, plane.Height(), m_image.height()});
+  if (left >= right) return;
+  uchar* bits = m_image.bits();
+  const qsizetype line = m_image.bytesPerLine();
+  for (int32_t y = top; y < bottom; ++y) {
+    std::memcpy(bits + y * line + left * qsizetype{sizeof(uint32_t)},
+                plane.Pixels() + y * plane.Stride() + left,
+                static_cast<size_t>(right - left) * sizeof(uint32_t));
+  }
+}
+
 void TViewWave::MergePlane() {
   if (m_plane == nullptr) return;
   // The columns shown are final: the computing threads no longer write them.
-  const int32_t columns = std::min({m_planeColumns, m_plane->Width(), m_image.width()});
-  const int32_t rows = std::min(m_plane->Height(), m_image.height());
-  if (columns > 0) {
-    uchar* bits = m_image.bits();
-    const qsizetype line = m_image.bytesPerLine();
-    for (int32_t y = 0; y < rows; ++y) {
-      std::memcpy(bits + y * line, m_plane->Pixels() + y * m_plane->Stride(),
-                  static_cast<size_t>(columns) * sizeof(uint32_t));
-    }
-  }
+  CopyFromPlane(*m_plane, {0, 0, m_planeColumns, m_plane->Height()});
   m_plane = nullptr;
   m_planeColumns = 0;
 }
@@ -127,19 +134,8 @@ bool TViewWave::CopyFromComputedPicture(const TRect& rect) {
       m_image.size() != QSize(picture->Width(), picture->Height())) {
     return false;
   }
-  const int32_t left = std::max(rect.left, 0);
-  const int32_t right = std::min({rect.right, results->ColumnsDone(), m_image.width()});
-  const int32_t top = std::max(rect.top, 0);
-  const int32_t bottom = std::min(rect.bottom, m_image.height());
-  if (left < right) {
-    uchar* bits = m_image.bits();
-    const qsizetype line = m_image.bytesPerLine();
-    for (int32_t y = top; y < bottom; ++y) {
-      std::memcpy(bits + y * line + left * qsizetype{sizeof(uint32_t)},
-                  picture->Pixels() + y * picture->Stride() + left,
-                  static_cast<size_t>(right - left) * sizeof(uint32_t));
-    }
-  }
+  CopyFromPlane(*picture,
+                {rect.left, rect.top, std::min(rect.right, results->ColumnsDone()), rect.bottom});
   return true;
 }
 

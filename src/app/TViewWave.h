@@ -125,6 +125,8 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   // the screen then shows alone.
   void MergePlane();
   bool CopyFromComputedPicture(const TRect& rect);
+  // Copies the part rect of a picture of the view's size into the backing image.
+  void CopyFromPlane(const TPixelPlane& plane, const TRect& rect);
 
   TVolumeComputation m_computation;
   TVoldViewProps m_viewProps;

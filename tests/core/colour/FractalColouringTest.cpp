@@ -30,6 +30,20 @@ std::unique_ptr<TFractArray> Finished(int32_t w, int32_t h) {
   return a;
 }
 
+// Outside cells whose depths change down a column by rowStep, inside cells with cycle lengths 1
+// to 3 (with a cycle test) and undecided cells.
+void FillMixedCells(TFractArray& results, int32_t maxCycle, float rowStep) {
+  for (int32_t x = 0; x < results.Width(); ++x) {
+    for (int32_t y = 0; y < results.Height(); ++y) {
+      const int32_t k = (x * 5 + y) % 6;
+      const bool inside = maxCycle > 0 && k >= 3;
+      results.SetDepth(
+          x, y, k == 0 ? 0.0f : (inside ? -0.25f * k : 0.1f * k + rowStep * static_cast<float>(y)));
+      results.SetCycle(x, y, inside ? k - 2 : 0);
+    }
+  }
+}
+
 }  // namespace
 
 TEST(CellColorTest, MaxDepthOutsideMixAndClamp) {
@@ -157,14 +171,7 @@ TEST(ColourColumnsTest, GivesEachCellOfItsColumnsTheColourOfCellColor) {
   constexpr int32_t kWidth = 9, kHeight = 7;
   for (const int32_t maxCycle : {3, 0}) {
     TFractArray results(kWidth, kHeight);
-    for (int32_t x = 0; x < kWidth; ++x) {
-      for (int32_t y = 0; y < kHeight; ++y) {
-        const int32_t k = (x * 5 + y) % 6;
-        const bool inside = maxCycle > 0 && k >= 3;
-        results.SetDepth(x, y, k == 0 ? 0.0f : (inside ? -0.25f * k : 0.1f * k + 0.01f * y));
-        results.SetCycle(x, y, inside ? k - 2 : 0);
-      }
-    }
+    FillMixedCells(results, maxCycle, 0.01f);
     constexpr TColor kUntouched = 0xABCDEF;
     std::vector<TColor> colours(kWidth * kHeight, kUntouched);
     ColourColumns(results, 2, 7, s, maxCycle, colours.data());
@@ -189,14 +196,7 @@ TEST(ColourColumnsTest, PaintsTheSameColoursIntoRowsOfPixels) {
   constexpr int32_t kWidth = 23, kHeight = 150, kStride = 32;
   for (const int32_t maxCycle : {3, 0}) {
     TFractArray results(kWidth, kHeight);
-    for (int32_t x = 0; x < kWidth; ++x) {
-      for (int32_t y = 0; y < kHeight; ++y) {
-        const int32_t k = (x * 5 + y) % 6;
-        const bool inside = maxCycle > 0 && k >= 3;
-        results.SetDepth(x, y, k == 0 ? 0.0f : (inside ? -0.25f * k : 0.1f * k + 0.001f * y));
-        results.SetCycle(x, y, inside ? k - 2 : 0);
-      }
-    }
+    FillMixedCells(results, maxCycle, 0.001f);
     constexpr uint32_t kUntouched = 0x12345678;
     std::vector<uint32_t> pixels(kStride * kHeight, kUntouched);
     ColourColumnsToRows(results, 1, 20, s, maxCycle, pixels.data(), kStride);
