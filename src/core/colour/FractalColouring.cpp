@@ -111,38 +111,9 @@ class TCellColours {
 
 namespace {
 
-// The same for cells whose cycle length does not matter (computed without a cycle test): the
-// key is the depth value alone.
-class TDepthColours {
- public:
-  TDepthColours(const TVoldViewProps& settings, int32_t maxCycle)
-      : m_settings(settings), m_maxCycle(maxCycle) {
-    // Every slot holds a valid pair from the start (depth 0), so a hit needs no other test.
-    m_keys.fill(0);
-    m_colors.fill(CellColor(0.0f, 0, settings, maxCycle));
-  }
-
-  TColor operator()(float depth) {
-    uint32_t bits;
-    std::memcpy(&bits, &depth, sizeof bits);
-    const uint32_t slot = bits * 0x9E3779B1u >> (32 - kBits);
-    if (m_keys[slot] != bits) {
-      m_keys[slot] = bits;
-      m_colors[slot] = CellColor(depth, 0, m_settings, m_maxCycle);
-    }
-    return m_colors[slot];
-  }
-
- private:
-  static constexpr int kBits = 8;
-  const TVoldViewProps& m_settings;
-  int32_t m_maxCycle;
-  std::array<uint32_t, size_t{1} << kBits> m_keys;
-  std::array<TColor, size_t{1} << kBits> m_colors;
-};
-
-// Neighbouring cells mostly share their depth: eight cells of one depth take one lookup.
-void ColourDepths(TDepthColours& colour, const float* depths, int64_t count, TColor* colours) {
+// Cells without a cycle length (computed without a cycle test). Neighbouring cells mostly
+// share their depth: eight cells of one depth take one lookup.
+void ColourDepths(TCellColours& colour, const float* depths, int64_t count, TColor* colours) {
   int64_t i = 0;
 #ifdef __SSE2__
   for (; i + 8 <= count; i += 8) {
@@ -151,23 +122,23 @@ void ColourDepths(TDepthColours& colour, const float* depths, int64_t count, TCo
     const __m128i first = _mm_shuffle_epi32(low, 0);
     const __m128i same = _mm_and_si128(_mm_cmpeq_epi32(low, first), _mm_cmpeq_epi32(high, first));
     if (_mm_movemask_epi8(same) == 0xFFFF) {
-      const __m128i c = _mm_set1_epi32(static_cast<int>(colour(depths[i])));
+      const __m128i c = _mm_set1_epi32(static_cast<int>(colour(depths[i], 0)));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(colours + i), c);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(colours + i + 4), c);
     } else {
-      for (int64_t k = i; k < i + 8; ++k) colours[k] = colour(depths[k]);
+      for (int64_t k = i; k < i + 8; ++k) colours[k] = colour(depths[k], 0);
     }
   }
 #endif
-  for (; i < count; ++i) colours[i] = colour(depths[i]);
+  for (; i < count; ++i) colours[i] = colour(depths[i], 0);
 }
 
 // The colours of count cells in a row of the results.
-void ColourCells(TCellColours& colour, TDepthColours& depthColour, const float* depths,
-                 const int32_t* cycles, int64_t count, int32_t maxCycle, TColor* colours) {
+void ColourCells(TCellColours& colour, const float* depths, const int32_t* cycles, int64_t count,
+                 int32_t maxCycle, TColor* colours) {
   if (maxCycle == 0) {
     // Without a cycle test no cell is inside and every cycle length is 0.
-    ColourDepths(depthColour, depths, count, colours);
+    ColourDepths(colour, depths, count, colours);
     return;
   }
   for (int64_t i = 0; i < count; ++i) colours[i] = colour(depths[i], cycles[i]);
@@ -180,11 +151,10 @@ void ColourColumns(const TFractArray& results, int32_t firstColumn, int32_t last
   VELMORA_ASSERT(firstColumn >= 0 && firstColumn <= lastColumn && lastColumn <= results.Width(),
                  "0 <= firstColumn <= lastColumn <= Width");
   TCellColours colour(settings, maxCycle);
-  TDepthColours depthColour(settings, maxCycle);
   const int64_t first = int64_t{firstColumn} * results.Height();
   const int64_t last = int64_t{lastColumn} * results.Height();
-  ColourCells(colour, depthColour, results.Depths() + first, results.Cycles() + first, last - first,
-              maxCycle, colours + first);
+  ColourCells(colour, results.Depths() + first, results.Cycles() + first, last - first, maxCycle,
+              colours + first);
 }
 
 void ColourColumnsToRows(const TFractArray& results, int32_t firstColumn, int32_t lastColumn,
@@ -193,7 +163,6 @@ void ColourColumnsToRows(const TFractArray& results, int32_t firstColumn, int32_
   VELMORA_ASSERT(firstColumn >= 0 && firstColumn <= lastColumn && lastColumn <= results.Width(),
                  "0 <= firstColumn <= lastColumn <= Width");
   TCellColours colour(settings, maxCycle);
-  TDepthColours depthColour(settings, maxCycle);
   const int32_t height = results.Height();
   // Up to 16 columns by a block of rows are coloured column by column, as the results lie,
   // into a buffer that stays in the cache, and then go into the picture's rows.
@@ -206,8 +175,8 @@ void ColourColumnsToRows(const TFractArray& results, int32_t firstColumn, int32_
       const int32_t rows = std::min(kRows, height - y0);
       for (int32_t i = 0; i < columns; ++i) {
         const int64_t cell = int64_t{x0 + i} * height + y0;
-        ColourCells(colour, depthColour, results.Depths() + cell, results.Cycles() + cell, rows,
-                    maxCycle, block.data() + int64_t{i} * rows);
+        ColourCells(colour, results.Depths() + cell, results.Cycles() + cell, rows, maxCycle,
+                    block.data() + int64_t{i} * rows);
       }
       TransposeToArgbRows(block.data(), rows, columns, rows, pixels + y0 * rowStride + x0,
                           rowStride);
