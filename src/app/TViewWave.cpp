@@ -179,17 +179,14 @@ void TViewWave::ProgressPaint() {
     }
   }
   results->SetColumnsShown(done);
-  // Several threads report at most every few milliseconds: their columns go to the screen
-  // at once, which keeps what is left for the end small.
-  if (m_computation.Threads() > 1) FlushRefresh();
-  if (done == results->Width()) {
-    // The last columns go to the screen at once: a picture computed in less than a frame
-    // would otherwise wait for the frame to end.
-    FlushRefresh();
-    // Once the screen has been painted, the backing image takes over the picture and the
-    // previous results go.
-    m_finishAfterPaint = true;
-  }
+  const bool last = done == results->Width();
+  // The last columns go to the screen at once: a picture computed in less than a frame would
+  // otherwise wait for the frame to end. So do the columns of several threads, which report at
+  // most every few milliseconds: what is left for the end then stays small.
+  if (last || m_computation.Threads() > 1) FlushRefresh();
+  // Once the screen has been painted, the backing image takes over the picture and the
+  // previous results go.
+  if (last) m_finishAfterPaint = true;
 }
 
 void TViewWave::ComputationEnded() { DrawPoints(); }
