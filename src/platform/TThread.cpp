@@ -3,6 +3,9 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <new>
+#include <system_error>
+#include <utility>
 
 #include <pthread.h>
 #include <sys/eventfd.h>
@@ -80,11 +83,20 @@ TThread::~TThread() {
   if (m_thread.joinable()) m_thread.join();
 }
 
-void TThread::Resume() {
-  if (m_started) return;
+bool TThread::Resume() {
+  if (m_started) return true;
+  try {
+    m_thread = StartThread([this] { Run(); });
+  } catch (const std::system_error&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   m_started = true;
-  m_thread = std::thread([this] { Run(); });
+  return true;
 }
+
+std::thread TThread::StartThread(std::function<void()> run) { return std::thread(std::move(run)); }
 
 void TThread::Run() {
   try {

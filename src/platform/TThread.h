@@ -20,7 +20,10 @@ class TThread {
   TThread(const TThread&) = delete;
   TThread& operator=(const TThread&) = delete;
 
-  void Resume();
+  // Starts the body; true when it is started, now or before. False when the system cannot
+  // start one more thread: the thread then counts as never started (WaitFor returns at once,
+  // OnTerminate never runs, a later Resume tries again).
+  bool Resume();
   void Terminate() { m_terminated.store(true, std::memory_order_release); }
   bool Terminated() const { return m_terminated.load(std::memory_order_acquire); }
   // Returns once the body and OnTerminate have run; at once for a thread that never started.
@@ -41,6 +44,9 @@ class TThread {
   void Synchronize(const std::function<void()>& call);
   // Gives the thread a name for debuggers and system tools (at most 15 characters show).
   void NameThread(const char* name);
+  // Starts the system thread that runs run; throws std::system_error when there is none to
+  // be had, as std::thread does. A seam for tests, which make it fail.
+  virtual std::thread StartThread(std::function<void()> run);
 
  private:
   void Run();

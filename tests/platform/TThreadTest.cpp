@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include <QCoreApplication>
@@ -28,6 +29,51 @@ class TFunctionThread : public TThread {
 
  private:
   std::function<void(TFunctionThread&)> m_body;
+};
+
+// A function thread the system refuses to start the first `refusals` times, as std::thread
+// is refused when there are no more threads.
+class TRefusedThread : public TFunctionThread {
+ public:
+  TRefusedThread(int refusals, std::function<void(TFunctionThread&)> body)
+      : TFunctionThread(std::move(body)), m_refusals(refusals) {}
+  // The starts asked for, refused or not.
+  int Starts() const { return m_starts; }
+
+ protected:
+  std::thread StartThread(std::function<void()> run) override {
+    if (m_starts++ < m_refusals) {
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
+    return TFunctionThread::StartThread(std::move(run));
+  }
+
+ private:
+  int m_refusals;
+  int m_starts = 0;
+};
+
+// What a TLoopingThread has seen. Kept outside the thread, whose own members are gone once
+// TThread's destructor runs.
+struct TLoopState {
+  std::atomic<bool> running{false};
+  std::atomic<bool> sawTerminated{false};
+  std::atomic<int> calls{0};
+};
+TLoopState* loopState = nullptr;
+
+// Asks the GUI thread for calls until it is told to stop. It has no destructor of its own,
+// so deleting it leaves the stopping to TThread's.
+class TLoopingThread : public TThread {
+ public:
+  TLoopingThread() : TThread(true) {}
+
+ protected:
+  void Execute() override {
+    loopState->running = true;
+    while (!Terminated()) Synchronize([] { ++loopState->calls; });
+    loopState->sawTerminated = true;
+  }
 };
 
 // Serves the event loop until done() holds or the time runs out.
@@ -121,16 +167,44 @@ TEST(TThreadTest, WaitForAThreadThatNeverStartedReturnsAtOnce) {
 }
 
 TEST(TThreadTest, DeletingARunningThreadStopsIt) {
-  std::atomic<bool> running{false};
-  {
-    TFunctionThread thread([&](TFunctionThread& self) {
-      running = true;
-      while (!self.Terminated()) {
-        self.Sync([] {});
-      }
-    });
-    thread.Resume();
-    while (!running) std::this_thread::yield();
-  }
-  SUCCEED();
+  TLoopState state;
+  loopState = &state;
+  int ended = 0;
+  bool bodyEndedFirst = false;
+  auto* thread = new TLoopingThread;
+  thread->OnTerminate = [&] {
+    ++ended;
+    bodyEndedFirst = state.sawTerminated;
+  };
+  ASSERT_TRUE(thread->Resume());
+  while (!state.running) std::this_thread::yield();
+  // The body is in Synchronize or about to be: the deletion must serve its calls, stop it
+  // and wait for it.
+  delete thread;
+  EXPECT_TRUE(state.sawTerminated);
+  EXPECT_EQ(ended, 1);
+  EXPECT_TRUE(bodyEndedFirst);
+  EXPECT_GE(state.calls, 1);
+  loopState = nullptr;
+}
+
+TEST(TThreadTest, AThreadTheSystemCannotStartCountsAsNeverStarted) {
+  std::atomic<int> bodyRuns{0};
+  int ended = 0;
+  TRefusedThread thread(1, [&](TFunctionThread&) { ++bodyRuns; });
+  thread.OnTerminate = [&] { ++ended; };
+  EXPECT_FALSE(thread.Resume());
+  thread.WaitFor();  // returns at once
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(thread.Finished());
+  EXPECT_EQ(bodyRuns, 0);
+  EXPECT_EQ(ended, 0);
+
+  // A later start, once the system has a thread again, runs it as usual.
+  EXPECT_TRUE(thread.Resume());
+  thread.WaitFor();
+  EXPECT_TRUE(thread.Finished());
+  EXPECT_EQ(bodyRuns, 1);
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(thread.Starts(), 2);
 }

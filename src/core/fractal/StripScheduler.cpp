@@ -4,8 +4,12 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/fractal/Engine.h"
@@ -22,25 +26,49 @@ void Progress(const TStripCallbacks& callbacks) {
   if (callbacks.progress) callbacks.progress();
 }
 
+// What the user is told about an exception that ended the computation.
+std::string ExceptionText(const std::exception_ptr& exception) {
+  try {
+    std::rethrow_exception(exception);
+  } catch (const std::bad_alloc&) {
+    return "There is not enough memory to compute the fractal.";
+  } catch (const std::exception& e) {
+    if (*e.what() != '\0') return e.what();
+  } catch (...) {
+  }
+  return "The computation of the fractal was ended by an unexpected error.";
+}
+
+TThreadStarter& ThreadStarter() {
+  static TThreadStarter starter;
+  return starter;
+}
+
 bool ComputeAlone(const TFractProps& props, TFractArray& target, const TStripCallbacks& callbacks,
                   uint64_t& steps, std::string& errorText) {
   const int32_t width = props.XResolution.GetValue();
   // Without a strip callback ColumnsDone follows every column; with one, it can only pass a
   // strip once the callback is through with it.
   const bool eachColumn = !callbacks.stripComputed;
-  for (int32_t c = 0; c < width && !Stop(callbacks); c += kStripWidth) {
-    const int32_t last = std::min(c + kStripWidth, width);
-    uint64_t stripSteps = 0;
-    if (!ComputeStrip(props, target, c, last, stripSteps, errorText,
-                      eachColumn ? TColumnsDoneUpdate::EachColumn : TColumnsDoneUpdate::Never)) {
-      return false;
+  try {
+    for (int32_t c = 0; c < width && !Stop(callbacks); c += kStripWidth) {
+      const int32_t last = std::min(c + kStripWidth, width);
+      uint64_t stripSteps = 0;
+      if (!ComputeStrip(props, target, c, last, stripSteps, errorText,
+                        eachColumn ? TColumnsDoneUpdate::EachColumn : TColumnsDoneUpdate::Never)) {
+        return false;
+      }
+      if (!eachColumn) {
+        callbacks.stripComputed(c, last);
+        target.SetColumnsDone(last);
+      }
+      steps += stripSteps;
+      Progress(callbacks);
     }
-    if (!eachColumn) {
-      callbacks.stripComputed(c, last);
-      target.SetColumnsDone(last);
-    }
-    steps += stripSteps;
-    Progress(callbacks);
+  } catch (...) {
+    // The strip that threw does not count as done; the ones before it stay.
+    errorText = ExceptionText(std::current_exception());
+    return false;
   }
   return true;
 }
@@ -60,12 +88,28 @@ struct TShared {
   std::chrono::steady_clock::time_point woken;  // when the calling thread was last woken
   bool failed = false;
   std::string errorText;
+  std::exception_ptr exception;  // what ended the work, when it was an exception
   std::atomic<int32_t> next{0};
   std::atomic<bool> stop{false};
   std::atomic<uint64_t> steps{0};
+
+  // Ends the work after the strips under way; the first failure is the one told. Called
+  // with mutex held; allocates nothing, so that it also records a lack of memory.
+  void Fail(std::string text, std::exception_ptr thrown) {
+    if (!failed) {
+      failed = true;
+      errorText = std::move(text);
+      exception = std::move(thrown);
+    }
+    stop.store(true, std::memory_order_release);
+  }
 };
 
 }  // namespace
+
+TThreadStarter SetThreadStarterForTesting(TThreadStarter starter) {
+  return std::exchange(ThreadStarter(), std::move(starter));
+}
 
 int32_t DefaultComputeThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -86,7 +130,7 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
   shared.done.assign(static_cast<size_t>(strips), 0);
   shared.running = threads;
   const int32_t perClaim = std::max(callbacks.stripsPerClaim, 1);
-  auto work = [&] {
+  auto claimStrips = [&] {
     for (bool going = true; going;) {
       const int32_t claim = shared.next.fetch_add(1, std::memory_order_relaxed);
       const int32_t firstStrip = claim * perClaim;
@@ -114,11 +158,7 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
         callbacks.stripComputed(firstStrip * kStripWidth, std::min(computed * kStripWidth, width));
       }
       std::lock_guard<std::mutex> lock(shared.mutex);
-      if (!ok) {
-        shared.failed = true;
-        shared.errorText = stripError;
-        shared.stop.store(true, std::memory_order_release);
-      }
+      if (!ok) shared.Fail(std::move(stripError), nullptr);
       for (int32_t strip = firstStrip; strip < computed; ++strip) {
         shared.done[static_cast<size_t>(strip)] = 1;
       }
@@ -130,14 +170,37 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
         shared.changed.notify_all();
       }
     }
+  };
+  auto work = [&] {
+    try {
+      claimStrips();
+    } catch (...) {
+      // Nothing of the claim under way was marked done, so the prefix stops before it.
+      std::lock_guard<std::mutex> lock(shared.mutex);
+      shared.Fail({}, std::current_exception());
+    }
     std::lock_guard<std::mutex> lock(shared.mutex);
     --shared.running;
     shared.changed.notify_all();
   };
 
+  // The threads the system cannot start are done without.
   std::vector<std::thread> pool;
-  pool.reserve(static_cast<size_t>(threads));
-  for (int32_t i = 0; i < threads; ++i) pool.emplace_back(work);
+  try {
+    pool.reserve(static_cast<size_t>(threads));
+    const TThreadStarter& starter = ThreadStarter();
+    while (static_cast<int32_t>(pool.size()) < threads) {
+      pool.push_back(starter ? starter(work) : std::thread(work));
+    }
+  } catch (const std::system_error&) {
+  } catch (const std::bad_alloc&) {
+  }
+  const int32_t started = static_cast<int32_t>(pool.size());
+  if (started < threads) {
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    shared.running -= threads - started;
+  }
+  if (started == 0) return ComputeAlone(props, target, callbacks, steps, errorText);
 
   // The calling thread publishes the finished prefix and reports progress.
   int32_t shown = 0;
@@ -148,8 +211,15 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
       shown = shared.prefix;
       target.SetColumnsDone(std::min(shown * kStripWidth, width));
       lock.unlock();
-      Progress(callbacks);
+      std::exception_ptr thrown;
+      try {
+        Progress(callbacks);
+      } catch (...) {
+        thrown = std::current_exception();
+      }
       lock.lock();
+      // The threads must still be waited for before the exception can be told.
+      if (thrown) shared.Fail({}, std::move(thrown));
       continue;
     }
     break;  // every thread has ended and everything finished is published
@@ -158,7 +228,7 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
   for (std::thread& t : pool) t.join();
   steps = shared.steps.load();
   if (shared.failed) {
-    errorText = shared.errorText;
+    errorText = shared.exception ? ExceptionText(shared.exception) : shared.errorText;
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 
 class TFractArray;
 class TFractProps;
@@ -38,5 +39,17 @@ struct TStripCallbacks {
 // only ever advances over the finished columns next to it, so the picture still grows from
 // the left. A stop request ends the work after at most one strip per thread. steps receives
 // the number of formula steps. False with errorText when the record cannot be computed.
+//
+// An exception from the work of a strip (the engine or a callback) ends the computation as a
+// failing strip does: the other threads stop after their strip, ColumnsDone stays over the
+// finished columns, and the result is false with errorText telling what went wrong. A thread
+// the system cannot start is done without; if none starts, the calling thread computes alone.
 bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t threads,
                      const TStripCallbacks& callbacks, uint64_t& steps, std::string& errorText);
+
+// A test seam: how ComputeInStrips starts each of its threads. Tests set a starter that
+// throws std::system_error, as std::thread does when the system has no more threads, to
+// see the computation go on without them. Null, the default, starts a plain std::thread.
+// Returns the starter set before. Never to be changed while a computation runs.
+using TThreadStarter = std::function<std::thread(std::function<void()>)>;
+TThreadStarter SetThreadStarterForTesting(TThreadStarter starter);
