@@ -151,6 +151,14 @@ bool LoadFractal(const std::string& path, TVoldViewProps& settings, TFractProps&
   return false;
 }
 
+// Whether the application would compute props; if not, prints the message it shows then.
+bool Computable(const TFractProps& props) {
+  std::string reason;
+  if (CheckComputable(props, reason)) return true;
+  ErrorReporter.ShowMessage(CannotComputeMessage(reason), "Error", TMessageIcon::Information);
+  return false;
+}
+
 bool LoadPalette(const std::string& path, TColorPalette1DItem& palette) {
   std::string message;
   const TXMLReadStatus status = palette.LoadFromFile(path, message);
@@ -160,7 +168,8 @@ bool LoadPalette(const std::string& path, TColorPalette1DItem& palette) {
 }
 
 // Checks a project as the application reads it: its structure and values, and that every
-// window's file or temp copy loads. Windows are not opened; names are tracked as they would be.
+// window's file or temp copy loads and can be computed. Windows are not opened; names are
+// tracked as they would be.
 class TCheckingProjectReader : public TProjectReader {
  public:
   void SetNoNameCounter(int32_t) override {}
@@ -172,7 +181,7 @@ class TCheckingProjectReader : public TProjectReader {
     std::string message;
     const std::string& source = tempPath.empty() ? file : tempPath;
     const TXMLReadStatus status = LoadFractalFile(source, settings, props, message);
-    if (status == TXMLReadStatus::Ok) return true;
+    if (status == TXMLReadStatus::Ok) return Computable(props);
     ErrorReporter.CannotReadFile(file.empty() ? tempPath : file, LoadFailureReason(status, message));
     return false;
   }
@@ -244,7 +253,7 @@ int CheckCommand(const TOptions& o) {
     case TFileKind::Fractal: {
       TVoldViewProps settings;
       TFractProps props;
-      ok = LoadFractal(o.positional[0], settings, props);
+      ok = LoadFractal(o.positional[0], settings, props) && Computable(props);
       break;
     }
     case TFileKind::Palette: {

@@ -1,6 +1,9 @@
 // Runs velmora-cli as a user would and checks its output, files and exit codes.
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,33 @@ float DepthAt(const std::string& raw, uint32_t height, uint32_t x, uint32_t y) {
   float f;
   std::memcpy(&f, &bits, sizeof f);
   return f;
+}
+
+// The default fractal file with the texts of some elements replaced, e.g. {"MaxCycle", "9"}.
+std::string DefaultWith(const std::vector<std::pair<std::string, std::string>>& texts) {
+  std::string bytes = ReadFileBytes(VELMORA_TEST_DATA "/default.vlf");
+  for (const auto& [element, text] : texts) {
+    const size_t start = bytes.find("<" + element + ">") + element.size() + 2;
+    bytes.replace(start, bytes.find("</" + element + ">") - start, text);
+  }
+  return bytes;
+}
+
+// A project file with the given Window elements; its first Window is on line 8, column 9.
+std::string Project(const std::string& windows) {
+  return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+         "<!DOCTYPE Project SYSTEM \"Project.dtd\">\r\n\r\n"
+         "<Project>\r\n<Version>1.0</Version>\r\n<NoNameCounter>3</NoNameCounter>\r\n"
+         "<Frame><Left>0</Left><Top>0</Top><Width>600</Width><Height>400</Height><Normal />"
+         "</Frame>\r\n" +
+         windows + "</Project>\r\n";
+}
+
+// A Window element with the given Wave element and name.
+std::string Window(const std::string& wave, const std::string& name) {
+  return "<Window>" + wave + "<Name>" + name +
+         "</Name><Left>1</Left><Top>2</Top><Width>300</Width><Height>200</Height><Normal />"
+         "</Window>\r\n";
 }
 
 }  // namespace
@@ -137,32 +167,63 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
 TEST(CliTest, CheckReadsProjectsAndTheFilesOfTheirWindows) {
   TTempDir dir;
   ASSERT_EQ(Cli("new a.vlf", dir).exitCode, 0);
-  const std::string header =
-      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<!DOCTYPE Project SYSTEM \"Project.dtd\">\r\n\r\n";
-  auto project = [&](const std::string& windows) {
-    return header + "<Project>\r\n<Version>1.0</Version>\r\n<NoNameCounter>3</NoNameCounter>\r\n"
-                    "<Frame><Left>0</Left><Top>0</Top><Width>600</Width><Height>400</Height><Normal /></Frame>\r\n" +
-           windows + "</Project>\r\n";
-  };
-  auto window = [](const std::string& wave, const std::string& name) {
-    return "<Window>" + wave + "<Name>" + name +
-           "</Name><Left>1</Left><Top>2</Top><Width>300</Width><Height>200</Height><Normal /></Window>\r\n";
-  };
   std::filesystem::create_directory(dir.File("sTempSaveFiles"));
   WriteFileBytes(dir.File("sTempSaveFiles/savedProjectWindowFile0.wav"), ReadFileBytes(dir.File("a.vlf")));
   WriteFileBytes(dir.File("s.tkp"),
-                 project(window("<Wave><File>" + dir.File("a.vlf") + "</File></Wave>", "A") +
-                         window("<Wave><TempFile>0</TempFile></Wave>", "A")));
+                 Project(Window("<Wave><File>" + dir.File("a.vlf") + "</File></Wave>", "A") +
+                         Window("<Wave><TempFile>0</TempFile></Wave>", "A")));
   TRun run = Cli("check s.tkp", dir);
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "OK\n");
   // The duplicate name is reported as the application reports it, and is not fatal.
   EXPECT_EQ(run.err, "When opening file \"\" from project, a window with name \"A\" already exists\n");
 
-  WriteFileBytes(dir.File("t.tkp"), project(window("<Wave><File>" + dir.File("gone.vlf") + "</File></Wave>", "B")));
+  WriteFileBytes(dir.File("t.tkp"), Project(Window("<Wave><File>" + dir.File("gone.vlf") + "</File></Wave>", "B")));
   run = Cli("check t.tkp", dir);
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Cannot read the file: \"" + dir.File("gone.vlf") +
                          "\", the file does not exist or cannot be opened.\n"
                          "Cannot read the file: \"t.tkp\", At line 8, column 9.\n");
+}
+
+TEST(CliTest, CheckRefusesWhatTheApplicationCannotCompute) {
+  // Files that load but that the application refuses to compute, with the message it shows.
+  TTempDir dir;
+  WriteFileBytes(dir.File("large.vlf"),
+                 DefaultWith({{"XResolution", "20000"}, {"YResolution", "20000"}}));
+  TRun run = Cli("check large.vlf", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "Cannot compute the fractal: A grid of 20000 x 20000 pixels is too large: at most "
+            "268435456 pixels can be computed.\n");
+
+  WriteFileBytes(dir.File("cycles.vlf"), DefaultWith({{"MaxCycle", "2000000"}}));
+  run = Cli("check cycles.vlf", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "Cannot compute the fractal: Max Cycles to Detect must lie between 0 and 1000000.\n");
+
+  // A project's window, from its file or from a temp copy, is refused as one that cannot be read.
+  WriteFileBytes(dir.File("f.tkp"),
+                 Project(Window("<Wave><File>" + dir.File("cycles.vlf") + "</File></Wave>", "F")));
+  run = Cli("check f.tkp", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "Cannot compute the fractal: Max Cycles to Detect must lie between 0 and 1000000.\n"
+            "Cannot read the file: \"f.tkp\", At line 8, column 9.\n");
+
+  std::filesystem::create_directory(dir.File("tTempSaveFiles"));
+  WriteFileBytes(dir.File("tTempSaveFiles/savedProjectWindowFile0.wav"),
+                 ReadFileBytes(dir.File("large.vlf")));
+  WriteFileBytes(dir.File("t.tkp"), Project(Window("<Wave><TempFile>0</TempFile></Wave>", "T")));
+  run = Cli("check t.tkp", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "Cannot compute the fractal: A grid of 20000 x 20000 pixels is too large: at most "
+            "268435456 pixels can be computed.\n"
+            "Cannot read the file: \"t.tkp\", At line 8, column 25.\n");  // at the TempFile
 }

@@ -290,6 +290,10 @@ bool CheckComputable(const TFractProps& props, std::string& errorText) {
   return true;
 }
 
+std::string CannotComputeMessage(const std::string& reason) {
+  return "Cannot compute the fractal: " + reason;
+}
+
 bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstColumn,
                   int32_t lastColumn, uint64_t& steps, std::string& errorText,
                   TColumnsDoneUpdate columnsDone) {

@@ -36,6 +36,8 @@ const char* EnginePathName(TEnginePath path);
 // Whether the engine can compute props: an allowed grid size, MaxDepth at least 1, MaxCycle
 // within 0..kMaxCycleLimit, a known Formula and Map. If not, sets errorText.
 bool CheckComputable(const TFractProps& props, std::string& errorText);
+// The message shown for a record CheckComputable refuses, reason being its errorText.
+std::string CannotComputeMessage(const std::string& reason);
 
 // Computes the columns [firstColumn, lastColumn) of the grid of props, every row, into target,
 // which must have been made for that grid (Width = XResolution, Height = YResolution). steps
