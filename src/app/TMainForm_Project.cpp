@@ -112,6 +112,16 @@ bool TMainForm::SaveProject(const std::string& path, TProjectSaveMode mode) {
   if (path.empty()) return true;
   TProjectPaths paths;
   if (!paths.Split(path)) return false;
+  std::string error;
+  // Says why a step failed, naming the project; error names the file and the reason.
+  auto fail = [&] {
+    ErrorReporter.ShowMessage(
+        std::string(mode == TProjectSaveMode::Export ? "Cannot export" : "Cannot save") +
+            " the project \"" + path + "\": " + error + ".",
+        "FileError", TMessageIcon::Information);
+    return false;
+  };
+  if (!paths.CheckFolder(error)) return fail();
 
   // 1. Temp copies of every window with unsaved work (of every window when exporting).
   int32_t n = 0;
@@ -121,7 +131,7 @@ bool TMainForm::SaveProject(const std::string& path, TProjectSaveMode mode) {
     TUnitFract* unit = (*it)->unitWave();
     if (mode == TProjectSaveMode::Export || unit->NeedsSave()) {
       unit->TempFile = n;
-      if (!paths.EnsureTempDirectory()) return false;
+      if (n == 0 && !paths.EnsureTempDirectory(error)) return fail();
       // Every copy counts: a save with one copy missing must not replace the saved ones.
       if (!unit->SaveTo(paths.NewCopy(n))) copiesWritten = false;
       ++n;
@@ -130,22 +140,29 @@ bool TMainForm::SaveProject(const std::string& path, TProjectSaveMode mode) {
     }
   }
   if (!copiesWritten) {
-    paths.DiscardNewCopies();
+    paths.DiscardNewCopies(n);
     return false;
+  }
+  // Whatever would stop the copies from replacing the saved ones stops the save here, while
+  // the previous project file still names the previous copies.
+  if (!paths.CheckCopiesReplaceable(n, error)) {
+    paths.DiscardNewCopies(n);
+    return fail();
   }
 
   // 2. The project file itself; a failed write keeps the previous one.
   const std::unique_ptr<TXMLComplexElement> tree = BuildProjectTree(mode);
-  std::string error;
   if (!SaveToFile(*tree, path, error)) {
     ErrorReporter.ShowMessage("Cannot save Project File: " + error, "FileError",
                               TMessageIcon::Information);
-    paths.DiscardNewCopies();
+    paths.DiscardNewCopies(n);
     return false;
   }
 
-  // 3 and 4. The new copies replace those of the previous save.
-  return paths.DeleteSavedCopies() && paths.PromoteNewCopies();
+  // 3 and 4. Each new copy is renamed over its saved name, which replaces it in one step, and
+  // only then go the saved copies of an earlier save beyond the new ones.
+  if (!paths.PromoteNewCopies(n, error) || !paths.DeleteSavedCopies(n, error)) return fail();
+  return true;
 }
 
 bool TMainForm::CloseProjectWindows() {

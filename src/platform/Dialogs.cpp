@@ -1,10 +1,14 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStringList>
 
 #include "platform/Help.h"
@@ -71,20 +75,42 @@ std::string QtFileFilter(const std::string& filter) {
   return filters.join(";;").toStdString();
 }
 
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const TFileDialogSpec& request,
+                                            const std::string& initialPath) {
+  auto dialog = std::make_unique<QFileDialog>(parent, Text(request.title), FromBytes(initialPath),
+                                              Text(QtFileFilter(request.filter)));
+  QFileDialog* d = dialog.get();
+  d->setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  d->setFileMode(request.save       ? QFileDialog::AnyFile
+                 : request.multiple ? QFileDialog::ExistingFiles
+                                    : QFileDialog::ExistingFile);
+  d->setDefaultSuffix(Text(request.defaultExtension));
+  d->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+  d->setSizeGripEnabled(true);
+  if (request.helpContext == 0) return dialog;
+
+  // The desktop's dialog takes no buttons of ours; Qt's own has a button box to add one to.
+  d->setOption(QFileDialog::DontUseNativeDialog);
+  const int context = request.helpContext;
+  auto* buttons = d->findChild<QDialogButtonBox*>();
+  if (buttons != nullptr) {
+    QPushButton* help = buttons->addButton("&Help", QDialogButtonBox::HelpRole);
+    help->setObjectName("HelpBtn");
+    help->setAutoDefault(false);
+    QObject::connect(help, &QPushButton::clicked, d, [d, context] { ShowHelp(d, context); });
+  }
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), d);
+  QObject::connect(f1, &QShortcut::activated, d, [d, context] { ShowHelp(d, context); });
+  return dialog;
+}
+
 std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogSpec& request,
                                        const std::string& initialPath) {
   if (FileDialogHandler()) return FileDialogHandler()(request);
-  QFileDialog dialog(parent, Text(request.title), FromBytes(initialPath), Text(QtFileFilter(request.filter)));
-  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.save       ? QFileDialog::AnyFile
-                     : request.multiple ? QFileDialog::ExistingFiles
-                                     : QFileDialog::ExistingFile);
-  dialog.setDefaultSuffix(Text(request.defaultExtension));
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-  dialog.setSizeGripEnabled(true);
+  const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, request, initialPath);
   std::vector<std::string> chosen;
-  if (dialog.exec() != QDialog::Accepted) return chosen;
-  for (const QString& file : dialog.selectedFiles()) chosen.push_back(ToBytes(file));
+  if (dialog->exec() != QDialog::Accepted) return chosen;
+  for (const QString& file : dialog->selectedFiles()) chosen.push_back(ToBytes(file));
   return chosen;
 }
 

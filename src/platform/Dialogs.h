@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/report/ErrorReporter.h"
 
+class QFileDialog;
 class QString;
 class QWidget;
 
@@ -39,6 +41,11 @@ struct TFileDialogSpec {
 // The filter in Qt's form: "Fractals (*.vlf);;All files (*)".
 std::string QtFileFilter(const std::string& filter);
 
+// The dialog RunFileDialog runs, ready to show. With a help context it is Qt's own dialog
+// rather than the desktop's, so that it can carry a "&Help" button (object name "HelpBtn");
+// the button and F1 open the help at that context.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const TFileDialogSpec& request,
+                                            const std::string& initialPath = "");
 // Runs the dialog; the chosen files as byte paths, none when it was cancelled. A typed save
 // name without extension gets the default one.
 std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogSpec& request,

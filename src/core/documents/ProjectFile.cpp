@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +19,95 @@ namespace {
 
 constexpr const char* kExtensions[] = {".wav", ".tkm", ".tkw"};
 
-bool Exists(const std::string& path) {
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// What stands at a path, seen without following a link: a link is replaced or deleted as
+// itself.
+enum class TEntry { None, Folder, Other };
+
+// False when the system cannot tell, with the reason in error.
+bool EntryAt(const std::string& path, TEntry& entry, std::string& error) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  if (::lstat(path.c_str(), &st) == 0) {
+    entry = S_ISDIR(st.st_mode) ? TEntry::Folder : TEntry::Other;
+    return true;
+  }
+  const int reason = errno;
+  // A missing temp folder, or a file in its place, holds no copies.
+  if (reason == ENOENT || reason == ENOTDIR) {
+    entry = TEntry::None;
+    return true;
+  }
+  error = "the copy " + Quoted(path) + " cannot be checked: " + std::strerror(reason);
+  return false;
+}
+
+// One change to the copies of a save: a new copy renamed over a saved one, or a saved copy
+// deleted (newCopy empty).
+struct TCopyChange {
+  std::string newCopy;
+  std::string savedCopy;
+  TEntry saved = TEntry::None;
+};
+
+// The changes that put the new copies below count in the place of the saved ones.
+bool PromoteChanges(const TProjectPaths& paths, int32_t count, std::vector<TCopyChange>& changes,
+                    std::string& error) {
+  for (int32_t k = 0; k < count; ++k) {
+    for (const char* extension : kExtensions) {
+      TCopyChange change{paths.NewCopy(k, extension), paths.SavedCopy(k, extension), TEntry::None};
+      TEntry fresh = TEntry::None;
+      if (!EntryAt(change.newCopy, fresh, error) ||
+          !EntryAt(change.savedCopy, change.saved, error)) {
+        return false;
+      }
+      if (fresh == TEntry::Folder) {
+        error = "the new copy " + Quoted(change.newCopy) + " is a folder";
+        return false;
+      }
+      if (fresh == TEntry::None) change.newCopy.clear();
+      if (fresh != TEntry::None || change.saved != TEntry::None) changes.push_back(change);
+    }
+  }
+  return true;
+}
+
+// The deletes of the saved copies numbered from "from" up to the first number of which none
+// exists.
+bool DeleteChanges(const TProjectPaths& paths, int32_t from, std::vector<TCopyChange>& changes,
+                   std::string& error) {
+  for (int32_t k = from;; ++k) {
+    bool any = false;
+    for (const char* extension : kExtensions) {
+      TCopyChange change{"", paths.SavedCopy(k, extension), TEntry::None};
+      if (!EntryAt(change.savedCopy, change.saved, error)) return false;
+      if (change.saved == TEntry::None) continue;
+      any = true;
+      changes.push_back(change);
+    }
+    if (!any) return true;
+  }
+}
+
+std::string ChangeFailure(const TCopyChange& change, const std::string& reason) {
+  return "the old copy " + Quoted(change.savedCopy) +
+         (change.newCopy.empty() ? " cannot be deleted: " : " cannot be replaced: ") + reason;
+}
+
+// A folder can neither be deleted as a file nor replaced by one.
+bool CheckChange(const TCopyChange& change, std::string& error) {
+  if (change.saved != TEntry::Folder) return true;
+  error = ChangeFailure(change, "it is a folder");
+  return false;
+}
+
+bool MakeChange(const TCopyChange& change, std::string& error) {
+  const bool done = change.newCopy.empty()
+                        ? ::unlink(change.savedCopy.c_str()) == 0
+                        : std::rename(change.newCopy.c_str(), change.savedCopy.c_str()) == 0;
+  if (done) return true;
+  error = ChangeFailure(change, std::strerror(errno));
+  return false;
 }
 
 std::unique_ptr<TDTDItem> Geometry() {
@@ -57,6 +145,7 @@ bool TProjectPaths::Split(const std::string& projectPath) {
   NameOfFile(file, name, extension, error);
   if (file.find('.') == std::string::npos) name = file;
   m_tempDirectory = folder + kPathSeparator + name + "TempSaveFiles";
+  m_folder = folder.empty() ? std::string(1, kPathSeparator) : folder;
   return true;
 }
 
@@ -72,49 +161,75 @@ std::string TProjectPaths::SavedCopyStem(const std::string& number) const {
   return m_tempDirectory + kPathSeparator + "savedProjectWindowFile" + number;
 }
 
-bool TProjectPaths::EnsureTempDirectory() const {
+bool TProjectPaths::CheckFolder(std::string& error) const {
   struct stat st {};
-  if (::stat(m_tempDirectory.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  return ::mkdir(m_tempDirectory.c_str(), 0777) == 0;
-}
-
-bool TProjectPaths::DeleteSavedCopies() const {
-  for (int32_t k = 0;; ++k) {
-    bool any = false;
-    for (const char* extension : kExtensions) {
-      const std::string copy = SavedCopy(k, extension);
-      if (!Exists(copy)) continue;
-      any = true;
-      if (::unlink(copy.c_str()) != 0) return false;
-    }
-    if (!any) return true;
+  if (::stat(m_folder.c_str(), &st) != 0) {
+    const int reason = errno;
+    error = "the folder " + Quoted(m_folder) +
+            (reason == ENOENT ? " does not exist"
+                              : std::string(" cannot be reached: ") + std::strerror(reason));
+    return false;
   }
+  if (S_ISDIR(st.st_mode)) return true;
+  error = Quoted(m_folder) + " is not a folder";
+  return false;
 }
 
-bool TProjectPaths::PromoteNewCopies() const {
-  for (int32_t k = 0;; ++k) {
-    bool any = false;
-    for (const char* extension : kExtensions) {
-      const std::string copy = NewCopy(k, extension);
-      if (!Exists(copy)) continue;
-      any = true;
-      if (std::rename(copy.c_str(), SavedCopy(k, extension).c_str()) != 0) return false;
-    }
-    if (!any) return true;
+bool TProjectPaths::EnsureTempDirectory(std::string& error) const {
+  const std::string failure =
+      "the folder " + Quoted(m_tempDirectory) + " for the temp copies cannot be made: ";
+  struct stat st {};
+  if (::stat(m_tempDirectory.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return true;
+    error = failure + "a file of that name is in the way";
+    return false;
   }
+  if (::mkdir(m_tempDirectory.c_str(), 0777) == 0) return true;
+  const int reason = errno;
+  error = failure + std::strerror(reason);
+  return false;
 }
 
-void TProjectPaths::DiscardNewCopies() const {
-  for (int32_t k = 0;; ++k) {
-    bool any = false;
-    for (const char* extension : kExtensions) {
-      const std::string copy = NewCopy(k, extension);
-      if (Exists(copy)) {
-        any = true;
-        ::unlink(copy.c_str());
-      }
-    }
-    if (!any) return;
+bool TProjectPaths::CheckCopiesReplaceable(int32_t count, std::string& error) const {
+  std::vector<TCopyChange> changes;
+  if (!PromoteChanges(*this, count, changes, error) ||
+      !DeleteChanges(*this, count, changes, error)) {
+    return false;
+  }
+  for (const TCopyChange& change : changes) {
+    if (!CheckChange(change, error)) return false;
+  }
+  // Renames and deletes change the temp folder itself.
+  if (!changes.empty() && ::access(m_tempDirectory.c_str(), W_OK) != 0) {
+    const int reason = errno;
+    error = "the old copies in " + Quoted(m_tempDirectory) +
+            " cannot be replaced: " + std::strerror(reason);
+    return false;
+  }
+  return true;
+}
+
+bool TProjectPaths::PromoteNewCopies(int32_t count, std::string& error) const {
+  std::vector<TCopyChange> changes;
+  if (!PromoteChanges(*this, count, changes, error)) return false;
+  for (const TCopyChange& change : changes) {
+    if (!MakeChange(change, error)) return false;
+  }
+  return true;
+}
+
+bool TProjectPaths::DeleteSavedCopies(int32_t from, std::string& error) const {
+  std::vector<TCopyChange> changes;
+  if (!DeleteChanges(*this, from, changes, error)) return false;
+  for (const TCopyChange& change : changes) {
+    if (!MakeChange(change, error)) return false;
+  }
+  return true;
+}
+
+void TProjectPaths::DiscardNewCopies(int32_t count) const {
+  for (int32_t k = 0; k < count; ++k) {
+    for (const char* extension : kExtensions) ::unlink(NewCopy(k, extension).c_str());
   }
 }
 

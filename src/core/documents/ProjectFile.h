@@ -18,31 +18,44 @@ inline constexpr const char* kProjectVersion = "1.0";
 
 // Where the temp copies of a project's windows live: beside the project, in the folder
 // "<base>TempSaveFiles", as newProjectWindowFile<n> while a save runs and as
-// savedProjectWindowFile<n> afterwards.
+// savedProjectWindowFile<n> afterwards. Each step of a save that can fail says why in error,
+// naming the file: "the folder "/p/sTempSaveFiles" for the temp copies cannot be made: ...".
 class TProjectPaths {
  public:
   // False for an empty path; a bare file name lies in the current folder.
   bool Split(const std::string& projectPath);
 
+  // The folder the project file lies in.
+  const std::string& Folder() const { return m_folder; }
   const std::string& TempDirectory() const { return m_tempDirectory; }
   std::string NewCopy(int32_t n, const std::string& extension = ".wav") const;
   std::string SavedCopy(int32_t n, const std::string& extension = ".wav") const;
   // The saved copy named by a TempFile text, without extension.
   std::string SavedCopyStem(const std::string& number) const;
 
+  // False when the project's folder does not exist or is no folder.
+  bool CheckFolder(std::string& error) const;
   // Makes the temp folder unless it exists; false when it cannot be made.
-  bool EnsureTempDirectory() const;
-  // Deletes savedProjectWindowFile<k> (.wav, .tkm, .tkw) for k = 0, 1, ... up to the first k
-  // of which none exists; false when a delete fails.
-  bool DeleteSavedCopies() const;
-  // Renames newProjectWindowFile<k> to savedProjectWindowFile<k> likewise; false when a
-  // rename fails.
-  bool PromoteNewCopies() const;
-  // Deletes the new copies of a save that failed half-way, so that they never stand for
-  // the saved ones.
-  void DiscardNewCopies() const;
+  bool EnsureTempDirectory(std::string& error) const;
+  // Checks, before the project file is replaced, what would stop PromoteNewCopies(count) and
+  // DeleteSavedCopies(count) half-way: a copy that is a folder, a temp folder that cannot be
+  // changed. A save refused here keeps the previous project and its copies.
+  bool CheckCopiesReplaceable(int32_t count, std::string& error) const;
+  // Renames newProjectWindowFile<k> (.wav, .tkm, .tkw) over savedProjectWindowFile<k> for
+  // k < count and deletes the saved copies of those k that have no new one. A rename replaces
+  // the saved copy in one step, so the saved name never goes missing; false when a rename or
+  // a delete fails.
+  bool PromoteNewCopies(int32_t count, std::string& error) const;
+  // Deletes savedProjectWindowFile<k> (.wav, .tkm, .tkw) for k = from, from + 1, ... up to
+  // the first k of which none exists: the copies of an earlier save beyond the new ones.
+  // False when a delete fails.
+  bool DeleteSavedCopies(int32_t from, std::string& error) const;
+  // Deletes the new copies below count of a save that failed half-way, so that they never
+  // stand for the saved ones.
+  void DiscardNewCopies(int32_t count) const;
 
  private:
+  std::string m_folder;
   std::string m_tempDirectory;
 };
 

@@ -132,12 +132,74 @@ TEST_F(TProjectTest, ATempFolderThatCannotBeMadeFailsTheSave) {
   ThreeWindows();
   WriteFileBytes(dir.File("sessionTempSaveFiles"), "in the way");
   EXPECT_FALSE(form->SaveProject(Project(), TProjectSaveMode::Normal));
+  EXPECT_EQ(sink.Messages(),
+            (std::vector<TRecordedMessage>{
+                {"Cannot save the project \"" + Project() + "\": the folder \"" +
+                     dir.File("sessionTempSaveFiles") +
+                     "\" for the temp copies cannot be made: a file of that name is in the way.",
+                 "FileError", TMessageIcon::Information}}));
   EXPECT_FALSE(FileExists(Project()));
+  EXPECT_EQ(ReadFileBytes(dir.File("sessionTempSaveFiles")), "in the way");
   // A project whose windows need no copy saves without the folder.
   changed->unitWave()->ClearChanged();
   fresh->SetCloseAllowed(true);
   delete fresh->SubWindow();
+  sink.Clear();
   EXPECT_TRUE(form->SaveProject(Project(), TProjectSaveMode::Normal));
+  EXPECT_TRUE(sink.Messages().empty());
+}
+
+TEST_F(TProjectTest, SavingIntoAFolderThatDoesNotExistSaysSo) {
+  ThreeWindows();
+  const std::string project = dir.File("gone/session.tkp");
+  EXPECT_FALSE(form->SaveProject(project, TProjectSaveMode::Normal));
+  EXPECT_EQ(
+      sink.Messages(),
+      (std::vector<TRecordedMessage>{{"Cannot save the project \"" + project + "\": the folder \"" +
+                                          dir.File("gone") + "\" does not exist.",
+                                      "FileError", TMessageIcon::Information}}));
+  EXPECT_FALSE(FileExists(dir.File("gone")));
+
+  // Closing the program saves the project first, and says why that failed; a Cancel then
+  // keeps the program open.
+  sink.Clear();
+  form->ProjectFile = project;
+  answer = TAnswer::Cancel;
+  EXPECT_FALSE(form->close());
+  ASSERT_EQ(sink.Messages().size(), 1u);
+  EXPECT_EQ(sink.Messages()[0].text, "Cannot save the project \"" + project + "\": the folder \"" +
+                                         dir.File("gone") + "\" does not exist.");
+  EXPECT_EQ(form->ChildWindows().size(), 3u);
+}
+
+TEST_F(TProjectTest, AnOldCopyThatCannotBeReplacedKeepsThePreviousSave) {
+  ThreeWindows();
+  ASSERT_TRUE(form->SaveProject(Project(), TProjectSaveMode::Normal));
+  const std::string project = ReadFileBytes(Project());
+  const std::string saved1 = ReadFileBytes(Temp("savedProjectWindowFile1.wav"));
+  std::filesystem::remove(Temp("savedProjectWindowFile0.wav"));
+  std::filesystem::create_directory(Temp("savedProjectWindowFile0.wav"));
+  WriteFileBytes(Temp("savedProjectWindowFile0.wav/inside"), "kept");
+  // A save that would change the project file and both copies.
+  form->NoNameCounter += 5;
+  TFractProps props = changed->View()->GetFractProps();
+  props.MaxDepth.SetValue(654);
+  changed->View()->SetFractProps(props);
+  props = fresh->View()->GetFractProps();
+  props.MaxDepth.SetValue(987);
+  fresh->View()->SetFractProps(props);
+
+  EXPECT_FALSE(form->SaveProject(Project(), TProjectSaveMode::Normal));
+  EXPECT_EQ(sink.Messages(),
+            (std::vector<TRecordedMessage>{
+                {"Cannot save the project \"" + Project() + "\": the old copy \"" +
+                     Temp("savedProjectWindowFile0.wav") + "\" cannot be replaced: it is a folder.",
+                 "FileError", TMessageIcon::Information}}));
+  EXPECT_EQ(ReadFileBytes(Project()), project);
+  EXPECT_EQ(ReadFileBytes(Temp("savedProjectWindowFile1.wav")), saved1);
+  EXPECT_EQ(ReadFileBytes(Temp("savedProjectWindowFile0.wav/inside")), "kept");
+  EXPECT_FALSE(FileExists(Temp("newProjectWindowFile0.wav")));
+  EXPECT_FALSE(FileExists(Temp("newProjectWindowFile1.wav")));
 }
 
 TEST_F(TProjectTest, ExportCopiesEveryWindowAndNamesNoFile) {
@@ -151,6 +213,20 @@ TEST_F(TProjectTest, ExportCopiesEveryWindowAndNamesNoFile) {
   for (const char* n : {"0", "1", "2"}) {
     EXPECT_TRUE(FileExists(dir.File(std::string("exportTempSaveFiles/savedProjectWindowFile") + n + ".wav")));
   }
+  EXPECT_EQ(form->ProjectFile, Project());
+}
+
+TEST_F(TProjectTest, ExportToAFolderThatDoesNotExistSaysSo) {
+  ThreeWindows();
+  form->ProjectFile = Project();
+  const std::string target = dir.File("gone/export.tkp");
+  chosenFiles = {target};
+  form->ProjectExportExecute();
+  EXPECT_EQ(sink.Messages(), (std::vector<TRecordedMessage>{
+                                 {"Cannot export the project \"" + target + "\": the folder \"" +
+                                      dir.File("gone") + "\" does not exist.",
+                                  "FileError", TMessageIcon::Information}}));
+  EXPECT_FALSE(FileExists(dir.File("gone")));
   EXPECT_EQ(form->ProjectFile, Project());
 }
 

@@ -67,49 +67,131 @@ TEST(TProjectPathsTest, CopiesLiveInAFolderNamedAfterTheProject) {
   TProjectPaths paths;
   EXPECT_FALSE(paths.Split(""));
   ASSERT_TRUE(paths.Split("session.tkp"));
+  EXPECT_EQ(paths.Folder(), ".");
   EXPECT_EQ(paths.TempDirectory(), "./sessionTempSaveFiles");
   ASSERT_TRUE(paths.Split("/home/me/my.pics/session.tkp"));
+  EXPECT_EQ(paths.Folder(), "/home/me/my.pics");
   EXPECT_EQ(paths.TempDirectory(), "/home/me/my.pics/sessionTempSaveFiles");
   EXPECT_EQ(paths.NewCopy(0), "/home/me/my.pics/sessionTempSaveFiles/newProjectWindowFile0.wav");
   EXPECT_EQ(paths.SavedCopy(12, ".tkm"), "/home/me/my.pics/sessionTempSaveFiles/savedProjectWindowFile12.tkm");
   ASSERT_TRUE(paths.Split("/p/plain"));
   EXPECT_EQ(paths.TempDirectory(), "/p/plainTempSaveFiles");
+  ASSERT_TRUE(paths.Split("/top.tkp"));
+  EXPECT_EQ(paths.Folder(), "/");
+  EXPECT_EQ(paths.TempDirectory(), "/topTempSaveFiles");
 }
 
 TEST(TProjectPathsTest, RotationReplacesTheSavedCopiesByTheNewOnes) {
   TTempDir dir;
   TProjectPaths paths;
+  std::string error;
   ASSERT_TRUE(paths.Split(dir.File("s.tkp")));
-  ASSERT_TRUE(paths.EnsureTempDirectory());
-  ASSERT_TRUE(paths.EnsureTempDirectory());  // an existing folder is fine
+  ASSERT_TRUE(paths.EnsureTempDirectory(error));
+  ASSERT_TRUE(paths.EnsureTempDirectory(error));  // an existing folder is fine
   for (int k : {0, 1, 2}) WriteFileBytes(paths.SavedCopy(k), "old" + std::to_string(k));
   WriteFileBytes(paths.SavedCopy(1, ".tkw"), "old1w");
   WriteFileBytes(paths.SavedCopy(4), "beyond a gap");
   WriteFileBytes(paths.NewCopy(0), "new0");
   WriteFileBytes(paths.NewCopy(1, ".tkm"), "new1m");
-  ASSERT_TRUE(paths.DeleteSavedCopies());
-  EXPECT_FALSE(FileExists(paths.SavedCopy(0)));
-  EXPECT_FALSE(FileExists(paths.SavedCopy(1, ".tkw")));
-  EXPECT_FALSE(FileExists(paths.SavedCopy(2)));
-  EXPECT_TRUE(FileExists(paths.SavedCopy(4)));  // the scan stops at the first gap
-  ASSERT_TRUE(paths.PromoteNewCopies());
+  ASSERT_TRUE(paths.CheckCopiesReplaceable(2, error)) << error;
+
+  // The new copies take the saved names first; the saved names never go missing meanwhile.
+  ASSERT_TRUE(paths.PromoteNewCopies(2, error)) << error;
   EXPECT_EQ(ReadFileBytes(paths.SavedCopy(0)), "new0");
   EXPECT_EQ(ReadFileBytes(paths.SavedCopy(1, ".tkm")), "new1m");
+  EXPECT_FALSE(FileExists(paths.SavedCopy(1)));  // stems of new copies keep only those
+  EXPECT_FALSE(FileExists(paths.SavedCopy(1, ".tkw")));
   EXPECT_FALSE(FileExists(paths.NewCopy(0)));
+  EXPECT_EQ(ReadFileBytes(paths.SavedCopy(2)), "old2");
 
-  WriteFileBytes(paths.NewCopy(0), "half");
-  paths.DiscardNewCopies();
-  EXPECT_FALSE(FileExists(paths.NewCopy(0)));
+  ASSERT_TRUE(paths.DeleteSavedCopies(2, error)) << error;
+  EXPECT_FALSE(FileExists(paths.SavedCopy(2)));
+  EXPECT_TRUE(FileExists(paths.SavedCopy(4)));  // the scan stops at the first gap
+  EXPECT_EQ(ReadFileBytes(paths.SavedCopy(0)), "new0");
+  EXPECT_EQ(error, "");
+
+  // A failed save leaves no new copy behind, even after a copy that was never written.
+  WriteFileBytes(paths.NewCopy(1), "half");
+  paths.DiscardNewCopies(2);
+  EXPECT_FALSE(FileExists(paths.NewCopy(1)));
 }
 
-TEST(TProjectPathsTest, AFolderThatCannotBeMadeIsReported) {
+TEST(TProjectPathsTest, FoldersThatAreMissingOrCannotBeMadeAreReported) {
   TTempDir dir;
   WriteFileBytes(dir.File("sTempSaveFiles"), "a file in the way");
+  WriteFileBytes(dir.File("plain"), "a file, not a folder");
   TProjectPaths paths;
+  std::string error;
   ASSERT_TRUE(paths.Split(dir.File("s.tkp")));
-  EXPECT_FALSE(paths.EnsureTempDirectory());
+  EXPECT_TRUE(paths.CheckFolder(error));
+  EXPECT_FALSE(paths.EnsureTempDirectory(error));
+  EXPECT_EQ(error, "the folder \"" + dir.File("sTempSaveFiles") +
+                       "\" for the temp copies cannot be made: a file of that name is in the way");
+
   ASSERT_TRUE(paths.Split(dir.File("missing/s.tkp")));
-  EXPECT_FALSE(paths.EnsureTempDirectory());
+  EXPECT_FALSE(paths.CheckFolder(error));
+  EXPECT_EQ(error, "the folder \"" + dir.File("missing") + "\" does not exist");
+  EXPECT_FALSE(paths.EnsureTempDirectory(error));
+  EXPECT_EQ(error, "the folder \"" + dir.File("missing/sTempSaveFiles") +
+                       "\" for the temp copies cannot be made: No such file or directory");
+
+  ASSERT_TRUE(paths.Split(dir.File("plain/s.tkp")));
+  EXPECT_FALSE(paths.CheckFolder(error));
+  EXPECT_EQ(error, "\"" + dir.File("plain") + "\" is not a folder");
+  ASSERT_TRUE(paths.Split(dir.File("plain/sub/s.tkp")));
+  EXPECT_FALSE(paths.CheckFolder(error));
+  EXPECT_EQ(error,
+            "the folder \"" + dir.File("plain/sub") + "\" cannot be reached: Not a directory");
+}
+
+TEST(TProjectPathsTest, ACopyThatIsAFolderIsFoundBeforeAnythingChanges) {
+  TTempDir dir;
+  TProjectPaths paths;
+  std::string error;
+  ASSERT_TRUE(paths.Split(dir.File("s.tkp")));
+  ASSERT_TRUE(paths.EnsureTempDirectory(error));
+  auto makeFolder = [](const std::string& path) {
+    std::filesystem::create_directory(path);
+    WriteFileBytes(path + "/inside", "keeps the folder from being empty");
+  };
+  for (int k : {0, 1, 2}) WriteFileBytes(paths.SavedCopy(k), "old" + std::to_string(k));
+  WriteFileBytes(paths.NewCopy(0), "new0");
+
+  // A saved copy to be replaced, one to be deleted beside a new one, one beyond the new ones.
+  std::filesystem::remove(paths.SavedCopy(0));
+  makeFolder(paths.SavedCopy(0));
+  EXPECT_FALSE(paths.CheckCopiesReplaceable(1, error));
+  EXPECT_EQ(error,
+            "the old copy \"" + paths.SavedCopy(0) + "\" cannot be replaced: it is a folder");
+  EXPECT_FALSE(paths.PromoteNewCopies(1, error));
+  EXPECT_EQ(error,
+            "the old copy \"" + paths.SavedCopy(0) + "\" cannot be replaced: Is a directory");
+  EXPECT_EQ(ReadFileBytes(paths.NewCopy(0)), "new0");
+  EXPECT_FALSE(paths.DeleteSavedCopies(0, error));
+  EXPECT_EQ(error, "the old copy \"" + paths.SavedCopy(0) + "\" cannot be deleted: Is a directory");
+  std::filesystem::remove_all(paths.SavedCopy(0));
+  WriteFileBytes(paths.SavedCopy(0), "old0");
+
+  makeFolder(paths.SavedCopy(0, ".tkm"));
+  EXPECT_FALSE(paths.CheckCopiesReplaceable(1, error));
+  EXPECT_EQ(error, "the old copy \"" + paths.SavedCopy(0, ".tkm") +
+                       "\" cannot be deleted: it is a folder");
+  std::filesystem::remove_all(paths.SavedCopy(0, ".tkm"));
+
+  std::filesystem::remove(paths.SavedCopy(2));
+  makeFolder(paths.SavedCopy(2));
+  EXPECT_FALSE(paths.CheckCopiesReplaceable(1, error));
+  EXPECT_EQ(error, "the old copy \"" + paths.SavedCopy(2) + "\" cannot be deleted: it is a folder");
+  std::filesystem::remove_all(paths.SavedCopy(2));
+
+  makeFolder(paths.NewCopy(1));
+  EXPECT_FALSE(paths.CheckCopiesReplaceable(2, error));
+  EXPECT_EQ(error, "the new copy \"" + paths.NewCopy(1) + "\" is a folder");
+
+  // None of the checks changed a copy.
+  for (int k : {0, 1}) EXPECT_EQ(ReadFileBytes(paths.SavedCopy(k)), "old" + std::to_string(k));
+  EXPECT_EQ(ReadFileBytes(paths.NewCopy(0)), "new0");
+  EXPECT_TRUE(paths.CheckCopiesReplaceable(1, error)) << error;
 }
 
 TEST(ReadProjectTest, WindowsAreReadInFileOrder) {
