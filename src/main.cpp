@@ -2,16 +2,16 @@
 #include <exception>
 #include <memory>
 
-#include <QApplication>
 #include <QMessageBox>
 
 #include "app/Log.h"
 #include "app/TMainForm.h"
 #include "core/report/ErrorReporter.h"
 #include "platform/Dialogs.h"
+#include "platform/TApplication.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  TApplication app(argc, argv);
   QApplication::setApplicationName("Velmora");
   QApplication::setApplicationVersion("1.0");
   ErrorReporter.SetSink(std::make_unique<TMessageBoxSink>());
