@@ -69,6 +69,7 @@ TMDIChildWave::~TMDIChildWave() {
 void TMDIChildWave::SetMode(uint8_t mode) {
   m_mode = mode;
   SetViewCursor(ModeCursorId(mode));
+  m_viewWave->ModeChanged();
 }
 
 void TMDIChildWave::SetViewCursor(int id) { m_viewWave->setCursor(ModeCursor(id)); }

@@ -172,15 +172,25 @@ bool TMainForm::FileRevertExecute() {
   VELMORA_ASSERT(!waveFile.empty(), "waveFile != \"\"");
   SetBusyCursor();
   std::string reason;
+  TViewWave* view = window->View();
+  const TVoldViewProps previousSettings = view->GetViewProps();
+  TVoldViewProps settings = previousSettings;
+  TFractProps props = view->GetFractProps();
   // The file is read into copies: a file that cannot be read leaves the window as it was.
-  if (!unitWave->Load(reason)) {
+  if (!unitWave->Read(waveFile, settings, props, reason)) {
     RestoreCursor();
     ErrorReporter.ShowMessage("Cannot revert the file: \"" + waveFile + "\", " + reason,
                               "File Error", TMessageIcon::Error);
     return false;
   }
-  window->View()->RequestFullRepaint();
-  window->View()->StartComputation();
+  view->SetViewProps(settings);
+  view->RequestFullRepaint();
+  // So does a record that cannot be computed.
+  if (!view->ApplyFractProps(props)) {
+    view->SetViewProps(previousSettings);
+    RestoreCursor();
+    return false;
+  }
   unitWave->ClearChanged();
   RestoreCursor();
   return true;
@@ -206,10 +216,9 @@ void TMainForm::FractPropsExecute() {
   TViewWave* view = window->View();
   TDlgFractal dialog(this, view->ClientHeight(), view->ClientWidth(), &defaultFractal,
                      view->GetFractProps());
-  if (dialog.exec() == QDialog::Accepted) {
-    view->SetFractProps(dialog.GetFractProps());
+  // A record the view refuses changes nothing, the change mark included.
+  if (dialog.exec() == QDialog::Accepted && view->ApplyFractProps(dialog.GetFractProps())) {
     window->unitWave()->SetChanged();
-    view->StartComputation();
   }
 }
 

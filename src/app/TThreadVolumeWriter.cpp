@@ -1,6 +1,7 @@
 #include "app/TThreadVolumeWriter.h"
 
 #include <cstdlib>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -51,6 +52,20 @@ void TThreadVolumeWriter::Execute() {
   VELMORA_ASSERT(ViewWave != nullptr, "ViewWave != NULL");
   FractArray = ViewWave->GetFractArray();
   VELMORA_ASSERT(FractArray != nullptr, "FractArray != NULL");
+  // What ends the work early is kept for the view to tell; the results computed so far stay.
+  try {
+    Work();
+  } catch (const std::bad_alloc&) {
+    m_errorText = "There is not enough memory to compute the fractal.";
+  } catch (const std::exception& e) {
+    m_errorText = e.what();
+  } catch (...) {
+    m_errorText = "The computation failed for an unknown reason.";
+  }
+  if (m_errorText.empty() && m_failed) m_errorText = "The computation failed.";
+}
+
+void TThreadVolumeWriter::Work() {
   const TFractProps props = ViewWave->GetFractProps();
 
   TStripCallbacks callbacks;
@@ -75,9 +90,10 @@ void TThreadVolumeWriter::Execute() {
     }
   }
   std::string errorText;
-  // A record the view let through always computes; any failure ends the work quietly,
-  // with what was computed so far kept.
-  ComputeInStrips(props, *FractArray, m_threads, callbacks, m_steps, errorText);
+  if (!ComputeInStrips(props, *FractArray, m_threads, callbacks, m_steps, errorText)) {
+    m_failed = true;
+    m_errorText = errorText;
+  }
 }
 
 int32_t GuiComputeThreads() {
@@ -107,6 +123,8 @@ bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText,
   // Nothing reads the previous results once the new store is in place.
   m_replaced = std::move(m_fractArray);
   m_fractArray = std::move(array);
+  const TFractProps previousProps = m_props;
+  m_props = props;
   m_colouring = false;
   m_plane.pixels = nullptr;
   if (colouring != nullptr && picture) {
@@ -147,8 +165,18 @@ bool TVolumeComputation::Start(const TFractProps& props, std::string& errorText,
   m_worker = std::make_unique<TThreadVolumeWriter>(true, &m_view, m_threads,
                                                    m_colouring ? &m_plane : nullptr);
   m_worker->OnTerminate = [this] { m_view.ComputationEnded(); };
-  m_worker->Resume();
-  return true;
+  if (m_worker->Resume()) return true;
+  // The system has no thread to give: the previous results come back where they are still
+  // held, and no colours of this start are offered.
+  m_worker.reset();
+  m_colouring = false;
+  m_plane.pixels = nullptr;
+  if (m_replaced != nullptr) {
+    m_fractArray = std::move(m_replaced);
+    m_props = previousProps;
+  }
+  errorText = "The system cannot start another thread for the computation.";
+  return false;
 }
 
 void TVolumeComputation::ReleaseReplacedResults() { m_replaced.reset(); }

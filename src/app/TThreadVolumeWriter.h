@@ -71,16 +71,24 @@ class TThreadVolumeWriter : public TThread {
 
   // The number of FormulaStep evaluations of the finished work.
   uint64_t Steps() const { return m_steps; }
+  // Whether the work ended on a failure, neither finished nor stopped, and why. Read on the
+  // GUI thread once the work has ended (from OnTerminate on).
+  bool Failed() const { return !m_errorText.empty(); }
+  const std::string& ErrorText() const { return m_errorText; }
 
  protected:
   void Execute() override;
 
  private:
+  void Work();
+
   TVolumeWriterView* ViewWave;
   TFractArray* FractArray = nullptr;
   int32_t m_threads;
   TCellColourPlane* m_colours;
   uint64_t m_steps = 0;
+  bool m_failed = false;
+  std::string m_errorText;
 };
 
 // The threads one computation uses in the GUI: VELMORA_THREADS when it holds a number from 1
@@ -108,6 +116,9 @@ class TVolumeComputation {
   void Stop();
 
   TFractArray* FractArray() const { return m_fractArray.get(); }
+  // The record the current results are computed with: their grid size and the cycle lengths
+  // they can hold come from it, whatever record the view has been given since.
+  const TFractProps& Props() const { return m_props; }
   // Frees the result store the last start replaced, which nothing reads any more. Giving a
   // large store's pages back to the system takes most of a millisecond per million cells and
   // holds up the program's other threads meanwhile: the view does it once the computation's
@@ -132,6 +143,7 @@ class TVolumeComputation {
   int32_t m_threads;
   std::unique_ptr<TThreadVolumeWriter> m_worker;
   std::unique_ptr<TFractArray> m_fractArray;
+  TFractProps m_props;
   std::unique_ptr<TFractArray> m_replaced;  // the store before it, until released
   TCellColourPlane m_plane;  // kept from one computation to the next of the same size
   bool m_colouring = false;

@@ -54,16 +54,20 @@ bool TUnitFract::SaveTo(const std::string& path) {
 
 bool TUnitFract::Load(std::string& reason) { return LoadFrom(FileName(), reason); }
 
+bool TUnitFract::Read(const std::string& path, TVoldViewProps& settings, TFractProps& props,
+                      std::string& reason) {
+  std::string message;
+  const TXMLReadStatus status = LoadFractalFile(path, settings, props, message);
+  if (status == TXMLReadStatus::Ok) return true;
+  reason = LoadFailureReason(status, message);
+  return false;
+}
+
 bool TUnitFract::LoadFrom(const std::string& path, std::string& reason) {
   TViewWave* view = FractWindow->View();
   TVoldViewProps settings = view->GetViewProps();
   TFractProps props = view->GetFractProps();
-  std::string message;
-  const TXMLReadStatus status = LoadFractalFile(path, settings, props, message);
-  if (status != TXMLReadStatus::Ok) {
-    reason = LoadFailureReason(status, message);
-    return false;
-  }
+  if (!Read(path, settings, props, reason)) return false;
   view->SetViewProps(settings);
   view->SetFractProps(props);
   return true;

@@ -9,7 +9,9 @@
 
 class TMDIChildVelmora;
 class TMDIChildWave;
+class TFractProps;
 class TXMLStringElement;
+struct TVoldViewProps;
 
 // Document kinds.
 inline constexpr uint8_t kUnitKindFractal = 1;
@@ -70,6 +72,9 @@ class TUnitFract : public TUnit {
   bool Load(std::string& reason);
   // Reads another fractal file (a project's temp copy) into the view.
   bool LoadFrom(const std::string& path, std::string& reason);
+  // Reads a fractal file into the two records, which hold the view's values beforehand.
+  static bool Read(const std::string& path, TVoldViewProps& settings, TFractProps& props,
+                   std::string& reason);
 
   // The texts of the status-bar panels 2 to 7.
   std::array<std::string, 6> StatusTexts() const;

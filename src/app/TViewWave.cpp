@@ -13,6 +13,7 @@
 #include "app/ShellServices.h"
 #include "app/TMDIChildWave.h"
 #include "core/colour/FractalColouring.h"
+#include "core/fractal/Engine.h"
 #include "core/fractal/TFractArray.h"
 #include "core/report/Assert.h"
 #include "core/report/ErrorReporter.h"
@@ -45,8 +46,9 @@ bool TViewWave::StartComputation() {
                        m_fractProps.YResolution.GetValue() == height();
   std::string error;
   if (!m_computation.Start(m_fractProps, error, &m_viewProps, picture)) {
-    ErrorReporter.ShowMessage("Cannot compute the fractal: " + error, "Error",
-                              TMessageIcon::Information);
+    // The view colours the cells itself until a start succeeds.
+    m_coloursCurrent = false;
+    ErrorReporter.ShowMessage(CannotComputeMessage(error), "Error", TMessageIcon::Information);
     return false;
   }
   m_coloursCurrent = true;
@@ -59,6 +61,21 @@ bool TViewWave::StartComputation() {
 
 void TViewWave::StopComputation() { m_computation.Stop(); }
 
+bool TViewWave::ApplyFractProps(const TFractProps& props) {
+  // Refused before anything is stopped, so that a running computation goes on.
+  std::string reason;
+  if (!CheckComputable(props, reason)) {
+    ErrorReporter.ShowMessage(CannotComputeMessage(reason), "Error", TMessageIcon::Information);
+    return false;
+  }
+  const TFractProps previous = m_fractProps;
+  SetFractProps(props);
+  if (StartComputation()) return true;
+  // No worker was started: the record can go back at once.
+  m_fractProps = previous;
+  return false;
+}
+
 void TViewWave::SetFractalBoundsAndRestart(double left, double top, double right, double bottom) {
   // A rectangle shrunk to nothing by the wheel would give bounds that collapse or are not
   // numbers at all, which no file could hold: such a zoom is ignored.
@@ -66,17 +83,18 @@ void TViewWave::SetFractalBoundsAndRestart(double left, double top, double right
       !std::isfinite(bottom) || left == right || top == bottom) {
     return;
   }
-  // The worker copies the record when it starts: it must be gone before the record changes.
-  StopComputation();
-  m_fractProps.Left.SetValue(left);
-  m_fractProps.Top.SetValue(top);
-  m_fractProps.Right.SetValue(right);
-  m_fractProps.Bottom.SetValue(bottom);
-  StartComputation();
+  TFractProps props = m_fractProps;
+  props.Left.SetValue(left);
+  props.Top.SetValue(top);
+  props.Right.SetValue(right);
+  props.Bottom.SetValue(bottom);
+  ApplyFractProps(props);
 }
 
 void TViewWave::RequestFullRepaint() {
   m_repaintPending = true;
+  // The whole view is painted again, without the rectangle until the mouse moves.
+  m_selectionShown = false;
   update();
 }
 
@@ -153,8 +171,10 @@ void TViewWave::PaintRect(const TRect& rect) {
     TCellPixels pixels;
     if (picture != nullptr) pixels = {picture->Pixels(), picture->Stride()};
     QImageCanvas canvas(m_image);
+    // The results are coloured by the record they were computed with: a record given since
+    // may look for shorter cycles than the results hold.
     PaintFractalRect(canvas, rect, ClientRect(), m_computation.FractArray(), settings,
-                     m_fractProps.MaxCycle.GetValue(),
+                     m_computation.Props().MaxCycle.GetValue(),
                      m_coloursCurrent ? m_computation.Colours() : nullptr,
                      picture != nullptr ? &pixels : nullptr);
   }
@@ -189,7 +209,15 @@ void TViewWave::ProgressPaint() {
   if (last) m_finishAfterPaint = true;
 }
 
-void TViewWave::ComputationEnded() { DrawPoints(); }
+void TViewWave::ComputationEnded() {
+  DrawPoints();
+  const TThreadVolumeWriter* worker = m_computation.Worker();
+  if (worker == nullptr || !worker->Failed()) return;
+  // Told once the event loop is back: the end may come while a new start stops the worker.
+  QTimer::singleShot(0, this, [text = worker->ErrorText()] {
+    ErrorReporter.ShowMessage(CannotComputeMessage(text), "Error", TMessageIcon::Information);
+  });
+}
 
 void TViewWave::DrawPoints() {
   if (m_image.isNull() || m_points.IsEmpty()) return;
@@ -300,14 +328,26 @@ void TViewWave::DrawSelection(int32_t x, int32_t y) {
   UpdateSelectionEdges();
 }
 
+bool TViewWave::ZoomMode() const {
+  const uint8_t mode = m_owner->Mode();
+  return mode == ModeZoomIn || mode == ModeZoomOut;
+}
+
+void TViewWave::ModeChanged() {
+  // In a zoom mode the next move of the mouse draws it.
+  if (!ZoomMode()) EraseSelection();
+}
+
+void TViewWave::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  EraseSelection();
+}
+
 void TViewWave::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   if (p == m_lastMouse) return;
   // The first move only tells where the mouse is.
-  if (m_lastMouse != QPoint(-1, -1)) {
-    const uint8_t mode = m_owner->Mode();
-    if (mode == ModeZoomIn || mode == ModeZoomOut) DrawSelection(p.x(), p.y());
-  }
+  if (m_lastMouse != QPoint(-1, -1) && ZoomMode()) DrawSelection(p.x(), p.y());
   m_lastMouse = p;
 }
 
@@ -321,15 +361,25 @@ void TViewWave::WheelStep(bool up, int32_t x, int32_t y) {
     next = f < 0.5 ? f * 0.9 : (f - (1 - f) * 0.1) * 0.99;
   }
   m_owner->SetSelectionFactor(next);
-  DrawSelection(x, y);
+  // The factor is kept in every mode; the rectangle shows only where a click zooms.
+  if (ZoomMode()) DrawSelection(x, y);
 }
 
 void TViewWave::wheelEvent(QWheelEvent* event) {
+  // A notch of an ordinary wheel turns 120 eighths of a degree; a smooth wheel or a touchpad
+  // sends the same turn in many small parts, which add up to one step.
+  constexpr int kNotch = 120;
   const int delta = event->angleDelta().y();
-  if (delta == 0) return;
-  const QPoint p = event->position().toPoint();
-  WheelStep(delta > 0, p.x(), p.y());
   event->accept();
+  if (delta == 0) return;
+  if ((m_wheelAngle > 0 && delta < 0) || (m_wheelAngle < 0 && delta > 0)) m_wheelAngle = 0;
+  m_wheelAngle += delta;
+  const QPoint p = event->position().toPoint();
+  while (m_wheelAngle >= kNotch || m_wheelAngle <= -kNotch) {
+    const bool up = m_wheelAngle > 0;
+    m_wheelAngle += up ? -kNotch : kNotch;
+    WheelStep(up, p.x(), p.y());
+  }
 }
 
 void TViewWave::mousePressEvent(QMouseEvent* event) {

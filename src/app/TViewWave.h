@@ -50,8 +50,12 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   // Stops a running computation and starts a new one from the current parameters. A grid
   // that cannot be computed is refused with a message; the old picture then stays.
   bool StartComputation();
+  // Computes props in place of the current record. A record that cannot be computed (or for
+  // whose results there is no memory) is refused with a message, and the view keeps its
+  // record, its results and its picture.
+  bool ApplyFractProps(const TFractProps& props);
   void StopComputation();
-  // New bounds of the shown rectangle, then a new computation.
+  // New bounds of the shown rectangle, then a new computation; refused as ApplyFractProps.
   void SetFractalBoundsAndRestart(double left, double top, double right, double bottom);
 
   TVoldViewProps GetViewProps() const { return m_viewProps; }
@@ -99,6 +103,8 @@ class TViewWave : public QWidget, public TVolumeWriterView {
 
   // The selection rectangle centred on (x, y): the view's size times the window's factor.
   TRect SelectionAt(int32_t x, int32_t y) const;
+  // The window's mode has changed: the rectangle shows only in the zoom modes.
+  void ModeChanged();
 
  protected:
   void ProgressPaint() override;
@@ -109,6 +115,7 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void DrawPoints();
@@ -116,6 +123,7 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void EraseSelection();
   void LeftButtonDown(int32_t x, int32_t y);
   void WheelStep(bool up, int32_t x, int32_t y);
+  bool ZoomMode() const;
   TRect ClientRect() const { return {0, 0, width(), height()}; }
   void Refresh(const TRect& rect);
   void FlushRefresh();
@@ -140,6 +148,7 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   TRect m_selection;
   bool m_selectionShown = false;
   QPoint m_lastMouse{-1, -1};
+  int m_wheelAngle = 0;  // eighths of a degree turned and not yet taken as a notch
   QImage m_image;
   const TPixelPlane* m_plane = nullptr;  // the computation's picture the screen shows from
   int32_t m_planeColumns = 0;            // the pixel columns shown from it

@@ -34,6 +34,8 @@ class TFakeView : public TVolumeWriterView {
   void ComputationEnded() override {
     ++ended;
     arrayAtEnd.push_back(computation->FractArray());
+    const TThreadVolumeWriter* worker = computation->Worker();
+    failures.push_back(worker != nullptr && worker->Failed() ? worker->ErrorText() : "");
   }
 
   TFractProps props;
@@ -42,6 +44,7 @@ class TFakeView : public TVolumeWriterView {
   bool onGui = true;
   std::vector<int32_t> progress;
   std::vector<TFractArray*> arrayAtEnd;
+  std::vector<std::string> failures;  // why each work failed, "" when it did not
   std::function<void()> onProgress;
   int ended = 0;
 };
@@ -148,6 +151,30 @@ TEST(TThreadVolumeWriterTest, AnExceptionStillEndsTheWorkOnce) {
   EXPECT_EQ(view.ended, 1);
   EXPECT_TRUE(view.progress.empty());
   EXPECT_EQ(computation.FractArray()->ColumnsDone(), 0);
+  EXPECT_EQ(view.failures, std::vector<std::string>{"no record"});
+}
+
+TEST(TThreadVolumeWriterTest, AFailureOfTheWorkIsKeptForTheViewAndAStopIsNone) {
+  TFakeView view;
+  TVolumeComputation computation(view, 2);
+  view.computation = &computation;
+  TFractProps started;
+  started.XResolution.SetValue(64);
+  started.YResolution.SetValue(64);
+  // The worker reads another grid than the store was made for: no strip can be computed.
+  view.props.XResolution.SetValue(32);
+  view.props.YResolution.SetValue(32);
+  std::string error;
+  ASSERT_TRUE(computation.Start(started, error));
+  WaitForEnd(view);
+  EXPECT_EQ(view.failures, std::vector<std::string>{"The results of 64 x 64 pixels do not fit "
+                                                    "the grid of 32 x 32 pixels."});
+  EXPECT_EQ(computation.Props(), started);
+
+  view.props = SlowInterior(400);
+  ASSERT_TRUE(computation.Start(view.props, error));
+  computation.Stop();
+  EXPECT_EQ(view.failures.back(), "");
 }
 
 TEST(TThreadVolumeWriterTest, StoppingWhileTheWorkerWaitsForThePaintDoesNotDeadlock) {

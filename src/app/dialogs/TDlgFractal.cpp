@@ -17,6 +17,8 @@
 #include <QString>
 #include <QVBoxLayout>
 
+#include "core/fractal/Engine.h"
+#include "core/report/ErrorReporter.h"
 #include "core/values/ValueUnits.h"
 #include "platform/GuiHelpers.h"
 #include "platform/Help.h"
@@ -313,6 +315,13 @@ void TDlgFractal::OKBtnClick() {
   if (lstFormulas->currentRow() >= 0)
     m_fractProps.Formula = static_cast<uint8_t>(lstFormulas->currentRow());
   m_fractProps.ContValue.CheckValue(m_ok, editCont->text().toStdString(), "Discontinue");
+  // Values that are each in range may still make a record the engine cannot compute (too
+  // many cells, too long a cycle history): it is refused here like a bad value.
+  std::string reason;
+  if (m_ok && !CheckComputable(m_fractProps, reason)) {
+    ErrorReporter.InputError(reason);
+    m_ok = false;
+  }
   if (m_ok && chkDefault->isChecked() && m_defaultRecord != nullptr)
     *m_defaultRecord = m_fractProps;
 }

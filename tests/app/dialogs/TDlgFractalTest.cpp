@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -227,6 +228,37 @@ TEST_F(TDlgFractalTest, ModalRunEndsOnlyWithAValidOk) {
   EXPECT_EQ(dialog->exec(), QDialog::Accepted);
   EXPECT_TRUE(refused);
   EXPECT_EQ(dialog->GetFractProps().MaxDepth.GetValue(), 50);
+}
+
+TEST_F(TDlgFractalTest, ARecordTheEngineCannotComputeIsRefusedLikeABadValue) {
+  Open();
+  SetText("editHorizontal", "20000");
+  SetText("editVertical", "20000");
+  SetText("editMaxCycleDetect", "1");
+  Get<QCheckBox>("chkDefault")->setChecked(true);
+  Click("OKBtn");
+  EXPECT_EQ(sink.Messages(),
+            (std::vector<TRecordedMessage>{
+                {"A grid of 20000 x 20000 pixels is too large: at most 268435456 pixels can be "
+                 "computed.",
+                 "Input Error", TMessageIcon::Information}}));
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(defaultRecord.XResolution.GetValue(), 250);
+
+  SetText("editHorizontal", "2000");
+  SetText("editVertical", "2000");
+  SetText("editMaxCycleDetect", "2000000");
+  Click("OKBtn");
+  EXPECT_EQ(sink.Texts().back(), "Max Cycles to Detect must lie between 0 and 1000000.");
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(defaultRecord.MaxCycle.GetValue(), 3);
+
+  SetText("editMaxCycleDetect", "1000000");
+  Click("OKBtn");
+  EXPECT_EQ(sink.Messages().size(), 2u);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(defaultRecord.XResolution.GetValue(), 2000);
 }
 
 TEST_F(TDlgFractalTest, HelpButtonAndF1OpenTheDialogsPage) {

@@ -12,6 +12,7 @@
 #include "core/colour/FractalColouring.h"
 #include "core/fractal/TFractArray.h"
 #include "render/QImageCanvas.h"
+#include "tests/support/RecordingSink.h"
 
 namespace {
 
@@ -177,6 +178,126 @@ TEST_F(TViewWaveTest, ACollapsedSelectionIsIgnored) {
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(200, 150));
   EXPECT_EQ(view->GetFractProps().Left.GetValue(), -1.5);
   EXPECT_EQ(view->GetFractProps().Right.GetValue(), 1.5);
+}
+
+TEST_F(TViewWaveTest, ARefusedRecordLeavesRecordResultsAndPictureAsTheyWere) {
+  // The default Julia set has cycles of length 3 inside; a record asking for cycles of length
+  // 1 only must never colour them.
+  TRecordingSink sink;
+  ASSERT_TRUE(view->StartComputation());
+  Wait();
+  const TFractProps computed = view->GetFractProps();
+  const TFractArray* results = view->GetFractArray();
+  const QImage picture = view->Picture();
+  TFractProps huge = computed;
+  huge.XResolution.SetValue(20000);
+  huge.YResolution.SetValue(20000);
+  huge.MaxCycle.SetValue(1);
+  EXPECT_FALSE(view->ApplyFractProps(huge));
+  EXPECT_EQ(sink.Texts(), std::vector<std::string>{
+                              "Cannot compute the fractal: A grid of 20000 x 20000 pixels is too "
+                              "large: at most 268435456 pixels can be computed."});
+  EXPECT_EQ(view->GetFractProps(), computed);
+  EXPECT_EQ(view->GetFractArray(), results);
+  EXPECT_FALSE(view->Computation().Running());
+  // Painted again, at another size too, the picture is the same.
+  view->RequestFullRepaint();
+  view->repaint();
+  EXPECT_EQ(view->Picture(), picture);
+  window->resize(500, 400);
+  QApplication::processEvents();
+  view->repaint();
+  EXPECT_EQ(view->Picture().size(), QSize(500, 400));
+}
+
+TEST_F(TViewWaveTest, ResultsArePaintedWithTheRecordTheyWereComputedWith) {
+  ASSERT_TRUE(view->StartComputation());
+  Wait();
+  const QImage picture = view->Picture();
+  // A record given without a new start (as a caller does before it restarts) looks for
+  // shorter cycles than the results hold.
+  TFractProps props = view->GetFractProps();
+  props.MaxCycle.SetValue(1);
+  view->SetFractProps(props);
+  view->RequestFullRepaint();
+  view->repaint();
+  EXPECT_EQ(view->Picture(), picture);
+  // Computed with it, the inside has no cycles of length 1 and another colour.
+  ASSERT_TRUE(view->ApplyFractProps(props));
+  Wait();
+  EXPECT_EQ(view->Computation().Props(), props);
+  EXPECT_NE(view->Picture(), picture);
+}
+
+TEST_F(TViewWaveTest, TheRectangleShowsOnlyInAZoomModeAndWhileTheMouseIsOverTheView) {
+  auto move = [&](QPoint at) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(view->mapToGlobal(at)), Qt::NoButton,
+                  Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &e);
+  };
+  ASSERT_TRUE(view->StartComputation());
+  Wait();
+  window->SetMode(ModeZoomIn);
+  move({100, 100});
+  move({120, 90});
+  ASSERT_TRUE(view->SelectionShown());
+  // Leaving the zoom modes takes it away, and so does any mode but the zoom modes.
+  window->SetMode(ModeZoomOut);
+  EXPECT_TRUE(view->SelectionShown());
+  window->SetMode(ModeNone);
+  EXPECT_FALSE(view->SelectionShown());
+  QApplication::processEvents();
+  const auto magenta = [&] {
+    const QImage screen = view->grab().toImage();
+    int count = 0;
+    for (int x = 20; x < 220; ++x) count += screen.pixel(x, 15) == qRgb(255, 0, 255);
+    return count;
+  };
+  EXPECT_EQ(magenta(), 0);
+  // In Draw Points and Julia mode the wheel sizes the rectangle without showing it.
+  for (uint8_t mode : {uint8_t{ModeDrawPoints}, uint8_t{ModeJulia}}) {
+    window->SetMode(mode);
+    const double factor = window->SelectionFactor();
+    Wheel(120, QPoint(120, 90));
+    EXPECT_NE(window->SelectionFactor(), factor);
+    EXPECT_FALSE(view->SelectionShown());
+  }
+  // A full repaint (new colours, say) and the mouse leaving take it away too.
+  window->SetMode(ModeZoomIn);
+  move({121, 90});
+  ASSERT_TRUE(view->SelectionShown());
+  view->SetViewProps(view->GetViewProps());
+  view->RequestFullRepaint();
+  EXPECT_FALSE(view->SelectionShown());
+  move({122, 90});
+  ASSERT_TRUE(view->SelectionShown());
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(view, &leave);
+  EXPECT_FALSE(view->SelectionShown());
+  QApplication::processEvents();
+  EXPECT_EQ(magenta(), 0);
+}
+
+TEST_F(TViewWaveTest, TheWheelTakesOneStepPerNotchHoweverFinelyItReports) {
+  window->SetMode(ModeZoomIn);
+  // A smooth wheel reports a notch in eight parts: one step.
+  for (int i = 0; i < 8; ++i) Wheel(15, QPoint(100, 100));
+  EXPECT_DOUBLE_EQ(window->SelectionFactor(), 0.55);
+  // Half a notch takes no step; the other half does.
+  window->SetSelectionFactor(0.5);
+  Wheel(-60, QPoint(100, 100));
+  EXPECT_EQ(window->SelectionFactor(), 0.5);
+  Wheel(-60, QPoint(100, 100));
+  EXPECT_DOUBLE_EQ(window->SelectionFactor(), 0.4455);
+  // A part turned back the other way is forgotten, and a fast turn of two notches in one
+  // event takes two steps.
+  window->SetSelectionFactor(0.5);
+  Wheel(90, QPoint(100, 100));
+  Wheel(-90, QPoint(100, 100));
+  Wheel(30, QPoint(100, 100));
+  EXPECT_EQ(window->SelectionFactor(), 0.5);
+  Wheel(240, QPoint(100, 100));
+  EXPECT_DOUBLE_EQ(window->SelectionFactor(), 0.55 + 0.45 * 0.1);
 }
 
 namespace {
