@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QAbstractEventDispatcher>
@@ -13,6 +14,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcutEvent>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -106,6 +110,9 @@ TMainForm::TMainForm() {
 
   m_mdiArea = new QMdiArea(this);
   m_mdiArea->setBackground(QColor(64, 64, 64));
+  // Windows moved or opened beyond the visible part stay reachable.
+  m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(m_mdiArea);
   connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* frame) {
     if (TMDIChildWave* window = WindowOf(frame)) ChildActivated(window);
@@ -187,7 +194,7 @@ void TMainForm::CreateActions() {
   on("AddNextPoints", [this] { AddNextPointsExecute(); });
   on("GroupAsPolynoom", [this] { GroupAsPolynoomExecute(); });
   on("RemovePoints", [this] { RemovePointsExecute(); });
-  on("WindowCascade", [this] { m_mdiArea->cascadeSubWindows(); });
+  on("WindowCascade", [this] { CascadeWindows(); });
   on("WindowTileHorizontal", [this] { TileWindows(true); });
   on("WindowTileVertical", [this] { TileWindows(false); });
   on("WindowMinimizeAll", [this] {
@@ -534,16 +541,80 @@ void TMainForm::TileWindows(bool horizontally) {
   }
 }
 
+void TMainForm::CascadeWindows() {
+  const QRect area = m_mdiArea->viewport()->rect();
+  // From the bottom of the stacking order up, so that the active window ends on top.
+  QList<QMdiSubWindow*> open;
+  for (QMdiSubWindow* frame : m_mdiArea->subWindowList(QMdiArea::StackingOrder))
+    if (!frame->isMinimized()) open << frame;
+  if (open.isEmpty()) return;
+  QStyleOptionTitleBar option;
+  option.initFrom(open.front());
+  const int step = std::max(open.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option,
+                                                               open.front()),
+                            16);
+  // A window larger than the area, or than what is left of it at its place, gets the room
+  // there is, but never less than half the area: then the cascade starts again at the top.
+  const QSize least(std::max(area.width() / 2, 1), std::max(area.height() / 2, 1));
+  int offset = 0;
+  for (QMdiSubWindow* frame : open) {
+    if (frame->isMaximized()) frame->showNormal();
+    QSize size = frame->size();
+    QSize room(area.width() - offset, area.height() - offset);
+    if (offset > 0 && (room.width() < std::min(size.width(), least.width()) ||
+                       room.height() < std::min(size.height(), least.height()))) {
+      offset = 0;
+      room = area.size();
+    }
+    size = size.boundedTo(room).expandedTo(frame->minimumSizeHint());
+    frame->setGeometry(offset, offset, size.width(), size.height());
+    frame->raise();
+    offset += step;
+  }
+  m_mdiArea->setActiveSubWindow(open.back());
+}
+
 void TMainForm::ArrangeMinimized() {
-  // The minimized windows line up along the bottom of the area.
+  // The minimized windows line up from the bottom left of the area, in rows upwards.
   const QRect area = m_mdiArea->viewport()->rect();
   int x = 0;
-  for (QMdiSubWindow* frame : m_mdiArea->subWindowList()) {
+  int bottom = area.height();
+  for (QMdiSubWindow* frame : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
     if (!frame->isMinimized()) continue;
     const QSize size = frame->size();
-    frame->move(x, area.height() - size.height());
+    if (x > 0 && x + size.width() > area.width()) {
+      x = 0;
+      bottom -= size.height();
+    }
+    frame->move(x, bottom - size.height());
     x += size.width();
   }
+}
+
+void TMainForm::KeepInArea(QMdiSubWindow* frame) {
+  const QRect area = m_mdiArea->viewport()->rect();
+  const QRect place = frame->geometry();
+  const int x = std::clamp(place.x(), 0, std::max(area.width() - place.width(), 0));
+  const int y = std::clamp(place.y(), 0, std::max(area.height() - place.height(), 0));
+  if (x != place.x() || y != place.y()) frame->move(x, y);
+}
+
+QAction* TMainForm::ShortcutTakenFromMenu(QObject* receiver, QEvent* e) const {
+  if (e->type() != QEvent::Shortcut) return nullptr;
+  auto* shortcut = static_cast<QShortcutEvent*>(e);
+  // Only what reaches this window's menu bar or its own actions: a dialog's keys are its own.
+  const bool ours = receiver == menuBar() ||
+                    std::any_of(m_actions.begin(), m_actions.end(),
+                                [receiver](const auto& entry) { return entry.second == receiver; });
+  if (!ours) return nullptr;
+  for (const auto& [name, action] : m_actions) {
+    if (action->shortcut().isEmpty() || action->shortcut() != shortcut->key()) continue;
+    if (!action->isEnabled()) return nullptr;
+    // An action that receives its own key unambiguously triggers itself.
+    if (action == receiver && !shortcut->isAmbiguous()) return nullptr;
+    return action;
+  }
+  return nullptr;
 }
 
 void TMainForm::EditNameEntered() {
@@ -560,6 +631,12 @@ void TMainForm::EditNameEntered() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
+  // Alt+W and Alt+P are keys of the command table and mnemonics of the Window and Project
+  // menus; Qt would take such a key as ambiguous and do nothing.
+  if (QAction* action = ShortcutTakenFromMenu(watched, e)) {
+    action->trigger();
+    return true;
+  }
   if (watched == m_editName && e->type() == QEvent::MouseButtonPress && !editingName) {
     editingName = true;
     SetBusyCursor();
@@ -586,7 +663,9 @@ bool TMainForm::FormCloseQuery() {
   // With a project its windows are kept in it; otherwise every window asks for itself, and
   // one Cancel keeps the program open.
   if (!ProjectFile.empty()) {
-    return SaveProject(ProjectFile, TProjectSaveMode::Normal) && CloseProjectWindows();
+    if (SaveProject(ProjectFile, TProjectSaveMode::Normal)) return CloseProjectWindows();
+    // The project could not keep the work (its message has said why): each window with
+    // unsaved work asks for itself, as without a project, so the program can still be left.
   }
   for (TMDIChildWave* window : ChildWindows()) {
     if (!window->FormCloseQuery()) return false;

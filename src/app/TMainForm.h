@@ -129,7 +129,15 @@ class TMainForm : public QMainWindow, public TShellServices {
   void CreateStatusBar();
   void RebuildWindowMenu();
   void TileWindows(bool horizontally);
+  // Each open window keeps its size where the area has room, one title bar below and to the
+  // right of the one before.
+  void CascadeWindows();
   void ArrangeMinimized();
+  // Moves a window into the visible part of the area, as far as it fits.
+  void KeepInArea(QMdiSubWindow* frame);
+  // The action of the command table whose key a shortcut event carries, when that event
+  // would not trigger it: the key is also a menu's mnemonic, and the table's key comes first.
+  QAction* ShortcutTakenFromMenu(QObject* receiver, QEvent* event) const;
   void EditNameEntered();
   bool FormCloseQuery();
   void SetMenusVisible(bool visible);

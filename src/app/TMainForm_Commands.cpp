@@ -46,6 +46,7 @@ TMDIChildWave* TMainForm::CreateChildWindow(std::unique_ptr<TUnitFract> document
   frame->resize(328, 418);
   window->RefreshCaption();
   frame->show();
+  KeepInArea(frame);
   return window;
 }
 
