@@ -6,6 +6,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,6 +57,8 @@ const TCommand kCommands[] = {
     {"FileClose", "&Close", "", "Close|Close current file"},
     {"FileSave", "&Save", "Ctrl+S", "Save|Save current file"},
     {"FileSaveAs", "Save &As...", "Ctrl+A", "Save As|Save current file with different name"},
+    {"CopyPicture", "Cop&y Picture", "Ctrl+C",
+     "Copy Picture|Copy the picture of the current fractal to the clipboard"},
     {"FileRevert", "&Revert", "Ctrl+Shift+R", "Discard changes and re-open the file"},
     {"Register", "&Register...", "N", "Register|Register a wave using a name"},
     {"Options", "Options...", "", ""},
@@ -182,6 +185,7 @@ void TMainForm::CreateActions() {
   });
   on("FileSave", [this] { FileSaveExecute(); });
   on("FileSaveAs", [this] { FileSaveAsExecute(); });
+  on("CopyPicture", [this] { CopyPictureExecute(); });
   on("FileRevert", [this] { FileRevertExecute(); });
   on("Register", [this] { RegisterExecute(); });
   on("FileExit", [this] { close(); });
@@ -242,6 +246,7 @@ void TMainForm::CreateMenus() {
   file->addAction(Action("FileClose"));
   file->addAction(Action("FileSave"));
   file->addAction(Action("FileSaveAs"));
+  file->addAction(Action("CopyPicture"));
   file->addSeparator();
   file->addAction(Action("FileExit"));
   // Register and Options are kept out of sight; Register's key still works.
@@ -408,6 +413,7 @@ void TMainForm::ActionList1Update() {
       Action("FileProperties")->setEnabled(true);
       Action("FileSave")->setEnabled(unit->NeedsSave());
       Action("FileSaveAs")->setEnabled(unit->CanSaveFract());
+      Action("CopyPicture")->setEnabled(true);
       Action("FileRevert")->setEnabled(!unit->FileName().empty() && unit->NeedsSave());
       Action("FractProps")->setEnabled(true);
       const uint8_t mode = window->Mode();
@@ -434,7 +440,8 @@ void TMainForm::ActionList1Update() {
       SetMenusVisible(false);
       m_editName->setText("");
       m_editName->setEnabled(false);
-      for (const char* name : {"FileProperties", "FileSave", "FileSaveAs", "FileRevert", "FractProps",
+      for (const char* name : {"FileProperties", "FileSave", "FileSaveAs", "CopyPicture",
+                               "FileRevert", "FractProps",
                                "DuplicateWave", "ZoomIn", "ZoomOut", "CreateJuliaFromMandelbrot",
                                "DrawPoints", "AddNextPoints", "GroupAsPolynoom", "RemovePoints",
                                "ViewVold"}) {

@@ -64,6 +64,8 @@ class TMainForm : public QMainWindow, public TShellServices {
   void FileSaveExecute();
   void FileSaveAsExecute();
   bool FileRevertExecute();
+  // The active window's fractal picture to the clipboard.
+  void CopyPictureExecute();
   void RegisterExecute();
   void FractPropsExecute();
   void ViewVoldExecute();

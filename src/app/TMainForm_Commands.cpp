@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -195,6 +196,12 @@ bool TMainForm::FileRevertExecute() {
   unitWave->ClearChanged();
   RestoreCursor();
   return true;
+}
+
+void TMainForm::CopyPictureExecute() {
+  TMDIChildWave* window = ActiveFractalWindow();
+  if (window == nullptr) return;
+  QApplication::clipboard()->setImage(window->View()->FractalPicture());
 }
 
 void TMainForm::RegisterExecute() {

@@ -181,6 +181,15 @@ void TViewWave::PaintRect(const TRect& rect) {
   Refresh(rect);
 }
 
+QImage TViewWave::FractalPicture() const {
+  QImage image(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+  image.fill(palette().color(QPalette::Window));
+  QImageCanvas canvas(image);
+  PaintFractalRect(canvas, ClientRect(), ClientRect(), m_computation.FractArray(), m_viewProps,
+                   m_computation.Props().MaxCycle.GetValue());
+  return image;
+}
+
 void TViewWave::ProgressPaint() {
   TFractArray* results = m_computation.FractArray();
   if (results == nullptr) return;

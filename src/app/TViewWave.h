@@ -94,6 +94,9 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   // The backing image: what the screen shows but for the selection rectangle and, while a
   // computation paints the screen itself, the columns it has painted.
   const QImage& Picture() const { return m_image; }
+  // The fractal as the view shows it, without orbit points or the selection rectangle: the
+  // finished columns of the results in the view's colours, the rest in the window's colour.
+  QImage FractalPicture() const;
   // Whether the screen shows columns of a computation's own picture.
   bool ShowsComputedPicture() const { return m_plane != nullptr; }
   // The dotted rectangle last drawn, and whether it is on screen.

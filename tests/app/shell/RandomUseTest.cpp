@@ -46,6 +46,7 @@ const char* const kTexts[] = {
 // The keys of the command table and a few others.
 const char* const kKeys[] = {
     "Ctrl+N",      "Ctrl+O",      "D",           "Ctrl+S",   "Ctrl+A",   "Ctrl+Shift+R",
+    "Ctrl+C",
     "N",           "F",           "V",           "Z",        "Shift+Z",  "Alt+D",
     "J",           "Alt+W",       "Alt+P",       "Alt+Del",  "Shift+F5", "F4",
     "Shift+F4",    "Alt+F1",      "Ctrl+Z",      "Shift+Alt+N", "Shift+Alt+O", "Shift+S",

@@ -2,6 +2,7 @@
 // that stay within reach.
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -46,6 +47,7 @@ TEST_F(TWindowsAndKeysTest, EveryKeyOfTheTableTriggersItsActionWithAllMenusPrese
       {"FileNewWave", "Ctrl+N"},       {"FileOpenWave", "Ctrl+O"},
       {"FileRevert", "Ctrl+Shift+R"},
       {"FileSave", "Ctrl+S"},          {"FileSaveAs", "Ctrl+A"},
+      {"CopyPicture", "Ctrl+C"},
       {"Register", "N"},               {"FractProps", "F"},
       {"ViewVold", "V"},               {"ZoomIn", "Z"},
       {"ZoomOut", "Shift+Z"},          {"DrawPoints", "Alt+D"},
@@ -197,4 +199,28 @@ TEST_F(TWindowsAndKeysTest, WindowsOpenInsideTheAreaAndTheScrollBarsReachTheRest
   bar->setValue(bar->maximum());
   QApplication::processEvents();
   EXPECT_TRUE(Area(*form).contains(julia->SubWindow()->geometry()));
+}
+
+TEST_F(TWindowsAndKeysTest, CopyPictureCopiesTheFractalWithoutOrbitPoints) {
+  TMDIChildWave* window = Open(DefaultFile("a.vlf"));
+  ASSERT_NE(window, nullptr);
+  TViewWave* view = window->View();
+  view->RequestFullRepaint();
+  view->repaint();
+  const QImage fractal = view->Picture();
+  form->ToggleMode(ModeDrawPoints);
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(60, 70));
+  ASSERT_NE(view->Picture(), fractal);
+  QApplication::clipboard()->clear();
+  QApplication::setActiveWindow(form.get());
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+  const QImage copied = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(copied.size(), view->size());
+  EXPECT_EQ(copied, fractal);
+  // Without a fractal window there is nothing to copy.
+  form->ToggleMode(ModeDrawPoints);
+  window->SubWindow()->close();
+  form->ActionList1Update();
+  EXPECT_FALSE(Enabled("CopyPicture"));
 }
