@@ -6,11 +6,14 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "cli/CliRender.h"
+#include "core/colour/PictureRender.h"
 #include "core/colour/TColorPalette1DItem.h"
 #include "core/colour/TVoldViewProps.h"
 #include "core/documents/FractalFile.h"
+#include "core/documents/PictureFractal.h"
 #include "core/documents/ProjectFile.h"
 #include "core/files/FileNames.h"
 #include "core/files/SafeFile.h"
@@ -45,7 +48,7 @@ int Failure(const std::string& message) {
   return kExitFailure;
 }
 
-enum class TFileKind { Fractal, Palette, Project, Unknown };
+enum class TFileKind { Fractal, Picture, Palette, Project, Unknown };
 
 // The kind of a file by the extension of its file-name part, in any case.
 TFileKind KindOf(const std::string& path, std::string& extension) {
@@ -60,6 +63,7 @@ TFileKind KindOf(const std::string& path, std::string& extension) {
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (lower == "vlf") return TFileKind::Fractal;
+  if (lower == "png") return TFileKind::Picture;
   if (lower == "cp1") return TFileKind::Palette;
   if (lower == "tkp") return TFileKind::Project;
   return TFileKind::Unknown;
@@ -72,6 +76,7 @@ struct TOptions {
   std::optional<int32_t> repeat;
   std::optional<int32_t> cont;
   std::optional<std::pair<int32_t, int32_t>> size;
+  std::optional<int32_t> aa;
   bool scalar = false;
 };
 
@@ -137,6 +142,12 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
         return false;
       }
       options.size = std::make_pair(w, h);
+    } else if (a == "--aa") {
+      if (!ParseCount(v, 1, kMaxPictureSamples, n)) {
+        problem = "--aa takes a number from 1 to " + std::to_string(kMaxPictureSamples);
+        return false;
+      }
+      options.aa = n;
     }
   }
   return true;
@@ -145,7 +156,11 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
 // Loads a fractal file as the application does; on failure prints its message.
 bool LoadFractal(const std::string& path, TVoldViewProps& settings, TFractProps& props) {
   std::string message;
-  const TXMLReadStatus status = LoadFractalFile(path, settings, props, message);
+  std::string extension;
+  // A PNG picture may carry its fractal.
+  const TXMLReadStatus status = KindOf(path, extension) == TFileKind::Picture
+                                    ? LoadFractalPicture(path, settings, props, message)
+                                    : LoadFractalFile(path, settings, props, message);
   if (status == TXMLReadStatus::Ok) return true;
   ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
   return false;
@@ -227,7 +242,8 @@ int ResaveCommand(const TOptions& o) {
   if (o.positional.size() != 2) return UsageError("resave takes an input and an output file name");
   std::string extension;
   switch (KindOf(o.positional[0], extension)) {
-    case TFileKind::Fractal: {
+    case TFileKind::Fractal:
+    case TFileKind::Picture: {
       TVoldViewProps settings;
       TFractProps props;
       if (!LoadFractal(o.positional[0], settings, props)) return kExitFailure;
@@ -242,7 +258,8 @@ int ResaveCommand(const TOptions& o) {
     case TFileKind::Unknown:
       break;
   }
-  return UsageError("cannot tell the kind of \"" + o.positional[0] + "\": use a .vlf or .cp1 file");
+  return UsageError("cannot tell the kind of \"" + o.positional[0] +
+                    "\": use a .vlf, .cp1 or .png file");
 }
 
 int CheckCommand(const TOptions& o) {
@@ -250,7 +267,8 @@ int CheckCommand(const TOptions& o) {
   std::string extension;
   bool ok = false;
   switch (KindOf(o.positional[0], extension)) {
-    case TFileKind::Fractal: {
+    case TFileKind::Fractal:
+    case TFileKind::Picture: {
       TVoldViewProps settings;
       TFractProps props;
       ok = LoadFractal(o.positional[0], settings, props) && Computable(props);
@@ -266,7 +284,7 @@ int CheckCommand(const TOptions& o) {
       break;
     case TFileKind::Unknown:
       return UsageError("cannot tell the kind of \"" + o.positional[0] +
-                        "\": use a .vlf, .cp1 or .tkp file");
+                        "\": use a .vlf, .cp1, .png or .tkp file");
   }
   if (!ok) return kExitFailure;
   std::printf("OK\n");
@@ -380,11 +398,18 @@ int BenchCommand(const TOptions& o) {
 int RenderCommand(const TOptions& o) {
   if (o.positional.size() != 2) return UsageError("render takes a fractal file and a PNG file");
   TComputed c;
-  if (!Prepare(o.positional[0], o, c) || !Compute(o.positional[0], o, c)) return kExitFailure;
-  const int32_t width = o.size ? o.size->first : c.props.XResolution.GetValue();
-  const int32_t height = o.size ? o.size->second : c.props.YResolution.GetValue();
+  if (!Prepare(o.positional[0], o, c)) return kExitFailure;
+  // The picture is computed afresh at its own size, the file's fractal travelling with it.
+  const TPictureSize size{o.size ? o.size->first : c.props.XResolution.GetValue(),
+                          o.size ? o.size->second : c.props.YResolution.GetValue(),
+                          o.aa.value_or(1)};
   std::string error;
-  if (!RenderPng(*c.results, c.settings, c.props, width, height, o.positional[1], error)) {
+  std::vector<uint32_t> argb;
+  if (!RenderPicture(c.props, c.settings, size, o.threads.value_or(0), {}, argb, error)) {
+    return Failure("Cannot render \"" + o.positional[0] + "\": " + error);
+  }
+  if (!WritePicturePng(argb, size.width, size.height, FractalFileText(c.settings, c.props),
+                       o.positional[1], error)) {
     return Failure(error);
   }
   return kExitOk;
@@ -396,15 +421,17 @@ std::string CliUsage() {
   return "usage: velmora-cli COMMAND ...\n"
          "\n"
          "  new OUT.vlf                 write the fractal file of a new window\n"
-         "  resave IN OUT               read a .vlf or .cp1 file and write it again\n"
-         "  check FILE                  load a .vlf or .cp1 file, or check a .tkp project and\n"
+         "  resave IN OUT               read a .vlf, .cp1 or fractal-carrying .png file and\n"
+         "                              write it again (a .png as its .vlf)\n"
+         "  check FILE                  load a .vlf, .cp1 or .png file, or check a .tkp project and\n"
          "                              the files of its windows; print OK or the errors\n"
          "  raw FILE.vlf OUT.raw        compute and write the results (depths and cycles)\n"
          "      [--threads N] [--cont 0|1]\n"
          "  bench FILE.vlf              compute K times and report the speed\n"
          "      [--threads N] [--repeat K] [--cont 0|1] [--scalar]\n"
-         "  render FILE.vlf OUT.png     compute and paint the picture as a PNG file\n"
-         "      [--size WxH] [--threads N] [--cont 0|1]\n"
+         "  render FILE OUT.png         compute the picture afresh at its size (default: the\n"
+         "      [--size WxH] [--aa N]   grid's) with N x N samples a pixel, and write it as a\n"
+         "      [--threads N] [--cont 0|1]  PNG file that carries the fractal\n"
          "\n"
          "--threads defaults to every core; --scalar computes on one thread without vector lanes.\n"
          "--cont 0 gives fractional escape depths (the default), 1 whole depths.\n"
@@ -430,7 +457,7 @@ int RunCli(const std::vector<std::string>& args) {
       {"check", {}, CheckCommand},
       {"raw", {"--threads", "--cont", "--scalar"}, RawCommand},
       {"bench", {"--threads", "--repeat", "--cont", "--scalar"}, BenchCommand},
-      {"render", {"--size", "--threads", "--cont"}, RenderCommand},
+      {"render", {"--size", "--aa", "--threads", "--cont"}, RenderCommand},
   };
   for (const TCommand& c : commands) {
     if (command != c.name) continue;

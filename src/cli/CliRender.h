@@ -2,12 +2,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-class TFractArray;
-class TFractProps;
-struct TVoldViewProps;
-
-// Paints the finished results as a view of client size width x height shows them and
-// writes the picture as a PNG file; false with errorText when it cannot be written.
-bool RenderPng(const TFractArray& results, const TVoldViewProps& settings, const TFractProps& props,
-               int32_t width, int32_t height, const std::string& path, std::string& errorText);
+// Writes width x height opaque ARGB pixels, row after row, as a PNG file that carries the
+// bytes of a fractal file; the file at path is replaced only once the whole picture is
+// written. False with errorText when it cannot be written.
+bool WritePicturePng(const std::vector<uint32_t>& argb, int32_t width, int32_t height,
+                     const std::string& fractalBytes, const std::string& path,
+                     std::string& errorText);

@@ -54,6 +54,10 @@ const TDTDItem& FractalFileDTD() {
   return *grammar;
 }
 
+std::string FractalFileText(const TVoldViewProps& settings, const TFractProps& props) {
+  return XMLDocumentText(*BuildFractalDocument(settings, props));
+}
+
 bool SaveFractalFile(const std::string& path, const TVoldViewProps& settings,
                      const TFractProps& props) {
   const std::unique_ptr<TXMLComplexElement> document = BuildFractalDocument(settings, props);

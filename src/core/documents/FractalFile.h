@@ -23,6 +23,8 @@ bool ReadViewXML(const TXMLItem* xmlView, TVoldViewProps& settings, TFractProps&
 // The element tree of a fractal file: UnitFractal with Version, View, FractalView, Fractal.
 std::unique_ptr<TXMLComplexElement> BuildFractalDocument(const TVoldViewProps& settings,
                                                          const TFractProps& props);
+// The bytes of the fractal file of the two records, as SaveFractalFile writes them.
+std::string FractalFileText(const TVoldViewProps& settings, const TFractProps& props);
 // The grammar of a fractal file, built on first use and kept.
 const TDTDItem& FractalFileDTD();
 
