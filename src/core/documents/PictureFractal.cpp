@@ -60,7 +60,8 @@ bool EmbedFractal(const std::string& png, const std::string& fractalBytes, std::
                   std::string& errorText) {
   // The header chunk comes first and is 13 bytes long: 8 + 4 + 4 + 13 + 4 bytes in all.
   constexpr size_t kAfterHeader = kSignatureSize + 25;
-  if (!IsPng(png) || png.size() < kAfterHeader || png.compare(12, 4, "IHDR") != 0) {
+  if (!IsPng(png) || png.size() < kAfterHeader || BigEndianAt(png, kSignatureSize) != 13 ||
+      png.compare(12, 4, "IHDR") != 0) {
     errorText = "the picture is not a PNG picture.";
     return false;
   }

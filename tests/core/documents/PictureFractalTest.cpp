@@ -70,6 +70,11 @@ TEST(PictureFractalTest, PicturesWithoutAGoodFractalAreRefusedWithTheirReason) {
   EXPECT_EQ(error, "the file is not a PNG picture.");
   EXPECT_FALSE(EmbedFractal("GIF89a and more bytes than a header", fractal, back, error));
   EXPECT_EQ(error, "the picture is not a PNG picture.");
+  // A header chunk of another length than a PNG's: the fractal could not be found after it.
+  std::string longHeader = TinyPng();
+  longHeader[10] = '\x0d';
+  EXPECT_FALSE(EmbedFractal(longHeader, fractal, back, error));
+  EXPECT_EQ(error, "the picture is not a PNG picture.");
   std::string damaged = png;
   damaged[60] ^= 0x20;  // a letter of the fractal file
   EXPECT_FALSE(ExtractFractal(damaged, back, error));
