@@ -15,6 +15,8 @@
 #include "app/dialogs/TDlgFractal.h"
 #include "app/dialogs/TDlgRegisterWave.h"
 #include "app/dialogs/TDlgVoldViewProps.h"
+#include "core/documents/FractalFile.h"
+#include "core/documents/PictureFractal.h"
 #include "core/files/FileNames.h"
 #include "core/report/Assert.h"
 #include "core/report/ErrorReporter.h"
@@ -26,7 +28,10 @@ TFileDialogSpec FractalDialog(bool save) {
   TFileDialogSpec request;
   request.title = save ? "Save Fractal" : "Open Fractal";
   request.defaultExtension = "vlf";
-  request.filter = "Fractals (*.vlf)|*.vlf|All files (*.*)|*.*";
+  // A picture written with its fractal opens as that fractal.
+  request.filter = save ? "Fractals (*.vlf)|*.vlf|All files (*.*)|*.*"
+                        : "Fractals (*.vlf)|*.vlf|Pictures with a fractal (*.png)|*.png|"
+                          "All files (*.*)|*.*";
   request.save = save;
   request.multiple = !save;
   request.overwritePrompt = save;
@@ -78,7 +83,45 @@ void TMainForm::FileNewWaveExecute() {
 void TMainForm::FileOpenFractalExecute() {
   const std::vector<std::string> files = RunFileDialog(this, FractalDialog(false));
   if (files.empty()) return;
-  for (const std::string& file : files) OpenFractalFile(file, "");
+  for (const std::string& file : files) {
+    if (IsPictureFile(file)) {
+      OpenFractalPicture(file);
+    } else {
+      OpenFractalFile(file, "");
+    }
+  }
+}
+
+bool TMainForm::IsPictureFile(const std::string& path) {
+  std::string folder, file = path, name, extension, unused;
+  PathOfPathFile(path, folder, file, unused);
+  if (file.find('.') == std::string::npos) return false;
+  NameOfFile(file, name, extension, unused);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == "png";
+}
+
+TUnitFract* TMainForm::OpenFractalPicture(const std::string& path) {
+  TVoldViewProps settings = defaultView;
+  TFractProps props = defaultFractal;
+  std::string message;
+  const TXMLReadStatus status = LoadFractalPicture(path, settings, props, message);
+  if (status != TXMLReadStatus::Ok) {
+    ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
+    return nullptr;
+  }
+  // A new document, as a new window is: the picture is not its file.
+  SetBusyCursor();
+  auto owned = std::make_unique<TUnitFract>(NextNoName(), "");
+  TUnitFract* unit = owned.get();
+  TMDIChildWave* window = CreateChildWindow(std::move(owned), props, settings);
+  RestoreCursor();
+  SetNameBox(unit->Name());
+  window->View()->RequestFullRepaint();
+  window->View()->StartComputation();
+  unit->TrackChanges = true;
+  return unit;
 }
 
 TUnitFract* TMainForm::OpenFractalFile(const std::string& path, const std::string& tempPath) {
@@ -315,6 +358,9 @@ void TMainForm::HandleCommandLine(const std::vector<std::string>& arguments) {
     OpenProject(argument);
   } else if (extension == "vlf") {
     OpenFractalFile(argument, "");
+    ProjectFile.clear();
+  } else if (extension == "png") {
+    OpenFractalPicture(argument);
     ProjectFile.clear();
   } else {
     ErrorReporter.ShowMessage("Invalid extension \"" + extension + "\" used.", "File Error",

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "core/documents/PictureFractal.h"
 #include "core/fractal/TFractArray.h"
 #include "tests/app/shell/MainFormFixture.h"
 
@@ -66,6 +67,15 @@ class TRandomUseTest : public TMainFormFixture {
     huge = SmallFile("huge.vlf", "<XResolution>250<", "<XResolution>20000<", "<YResolution>250<",
                      "<YResolution>20000<");
     WriteFileBytes(dir.File("garbage.vlf"), "<?xml version=\"1.0\"?>\r\n<garbage/>\r\n");
+    // A picture that carries the Mandelbrot file, and one that carries nothing.
+    const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) +
+                            PngChunk("IHDR", std::string("\0\0\0\1\0\0\0\1\x08\x02\0\0\0", 13)) +
+                            PngChunk("IEND", "");
+    std::string carrying;
+    std::string error;
+    EmbedFractal(png, ReadFileBytes(mandelbrot), carrying, error);
+    WriteFileBytes(dir.File("pic.png"), carrying);
+    WriteFileBytes(dir.File("plain.png"), png);
     std::filesystem::create_directory(dir.File("sub"));
     SetQuestionHandler([this](const std::string&, const std::string&) {
       const TAnswer answers[] = {TAnswer::Yes, TAnswer::No, TAnswer::Cancel};
@@ -77,6 +87,7 @@ class TRandomUseTest : public TMainFormFixture {
           dir.File("garbage.vlf"),     dir.File("missing.vlf"), dir.File("new" + std::to_string(Pick(4)) + ".vlf"),
           dir.File("p.tkp"),           dir.File("sub/q.tkp"),   dir.File("nofolder/r.tkp"),
           dir.File("sub"),             dir.File("pal.cp1"),     dir.File("nofolder/x.vlf"),
+          dir.File("pic.png"),         dir.File("plain.png"),
       };
       std::vector<std::string> chosen;
       const std::string& pick = choices[Pick(std::size(choices))];
@@ -232,7 +243,11 @@ class TRandomUseTest : public TMainFormFixture {
       case 9: {
         const std::string files[] = {good, mandelbrot, huge, dir.File("garbage.vlf"),
                                      dir.File("missing.vlf")};
-        form->OpenFractalFile(files[Pick(std::size(files))], "");
+        if (Pick(4) == 0) {
+          form->OpenFractalPicture(dir.File(Pick(2) == 0 ? "pic.png" : "plain.png"));
+        } else {
+          form->OpenFractalFile(files[Pick(std::size(files))], "");
+        }
         break;
       }
       case 10:

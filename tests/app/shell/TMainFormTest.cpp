@@ -264,8 +264,14 @@ TEST_F(TMainFormTest, TheCommandLineOpensFractalFilesByTheirLastExtension) {
   EXPECT_EQ(sink.Messages()[0].text, "Cannot read the file: \"" + dir.File("README") + "\" File has no extension");
   EXPECT_EQ(sink.Messages()[1].text, "Invalid extension \"readme\" used.");
   sink.Clear();
+  form->HandleCommandLine({dir.File("picture.gif")});
+  EXPECT_EQ(sink.Texts(), std::vector<std::string>{"Invalid extension \"gif\" used."});
+  // A PNG picture is opened for the fractal it carries.
+  sink.Clear();
   form->HandleCommandLine({dir.File("picture.png")});
-  EXPECT_EQ(sink.Texts(), std::vector<std::string>{"Invalid extension \"png\" used."});
+  EXPECT_EQ(sink.Texts(), std::vector<std::string>{
+                              "Cannot read the file: \"" + dir.File("picture.png") +
+                              "\", the file does not exist or cannot be opened."});
   EXPECT_EQ(form->ChildWindows().size(), 1u);
   for (TMDIChildWave* w : form->ChildWindows()) WaitForComputation(w);
 }
