@@ -82,8 +82,6 @@ class TMainForm : public QMainWindow, public TShellServices {
   // Opens the fractal a PNG picture carries in a new window, as a new document; null (after
   // the message) when the picture carries none.
   TUnitFract* OpenFractalPicture(const std::string& path);
-  // Whether a file is a picture by its extension, in any case.
-  static bool IsPictureFile(const std::string& path);
   bool SaveDocumentAs(TUnitFract* document);
   // The argument of the command line, if any; run once when the window is first shown.
   void HandleCommandLine(const std::vector<std::string>& arguments);

@@ -84,22 +84,12 @@ void TMainForm::FileOpenFractalExecute() {
   const std::vector<std::string> files = RunFileDialog(this, FractalDialog(false));
   if (files.empty()) return;
   for (const std::string& file : files) {
-    if (IsPictureFile(file)) {
+    if (LowerExtension(file) == "png") {
       OpenFractalPicture(file);
     } else {
       OpenFractalFile(file, "");
     }
   }
-}
-
-bool TMainForm::IsPictureFile(const std::string& path) {
-  std::string folder, file = path, name, extension, unused;
-  PathOfPathFile(path, folder, file, unused);
-  if (file.find('.') == std::string::npos) return false;
-  NameOfFile(file, name, extension, unused);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == "png";
 }
 
 TUnitFract* TMainForm::OpenFractalPicture(const std::string& path) {

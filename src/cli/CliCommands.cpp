@@ -51,21 +51,12 @@ int Failure(const std::string& message) {
 enum class TFileKind { Fractal, Picture, Palette, Project, Unknown };
 
 // The kind of a file by the extension of its file-name part, in any case.
-TFileKind KindOf(const std::string& path, std::string& extension) {
-  std::string folder, file = path, unused, name;
-  PathOfPathFile(path, folder, file, unused);
-  if (file.find('.') == std::string::npos) {
-    extension.clear();
-    return TFileKind::Unknown;
-  }
-  NameOfFile(file, name, extension, unused);
-  std::string lower = extension;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (lower == "vlf") return TFileKind::Fractal;
-  if (lower == "png") return TFileKind::Picture;
-  if (lower == "cp1") return TFileKind::Palette;
-  if (lower == "tkp") return TFileKind::Project;
+TFileKind KindOf(const std::string& path) {
+  const std::string extension = LowerExtension(path);
+  if (extension == "vlf") return TFileKind::Fractal;
+  if (extension == "png") return TFileKind::Picture;
+  if (extension == "cp1") return TFileKind::Palette;
+  if (extension == "tkp") return TFileKind::Project;
   return TFileKind::Unknown;
 }
 
@@ -156,9 +147,8 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
 // Loads a fractal file as the application does; on failure prints its message.
 bool LoadFractal(const std::string& path, TVoldViewProps& settings, TFractProps& props) {
   std::string message;
-  std::string extension;
   // A PNG picture may carry its fractal.
-  const TXMLReadStatus status = KindOf(path, extension) == TFileKind::Picture
+  const TXMLReadStatus status = KindOf(path) == TFileKind::Picture
                                     ? LoadFractalPicture(path, settings, props, message)
                                     : LoadFractalFile(path, settings, props, message);
   if (status == TXMLReadStatus::Ok) return true;
@@ -240,8 +230,7 @@ int NewCommand(const TOptions& o) {
 
 int ResaveCommand(const TOptions& o) {
   if (o.positional.size() != 2) return UsageError("resave takes an input and an output file name");
-  std::string extension;
-  switch (KindOf(o.positional[0], extension)) {
+  switch (KindOf(o.positional[0])) {
     case TFileKind::Fractal:
     case TFileKind::Picture: {
       TVoldViewProps settings;
@@ -264,9 +253,8 @@ int ResaveCommand(const TOptions& o) {
 
 int CheckCommand(const TOptions& o) {
   if (o.positional.size() != 1) return UsageError("check takes one file name");
-  std::string extension;
   bool ok = false;
-  switch (KindOf(o.positional[0], extension)) {
+  switch (KindOf(o.positional[0])) {
     case TFileKind::Fractal:
     case TFileKind::Picture: {
       TVoldViewProps settings;

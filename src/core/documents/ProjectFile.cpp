@@ -110,6 +110,14 @@ bool MakeChange(const TCopyChange& change, std::string& error) {
   return false;
 }
 
+// Makes the changes in order; the first that fails ends them with its reason.
+bool MakeChanges(const std::vector<TCopyChange>& changes, std::string& error) {
+  for (const TCopyChange& change : changes) {
+    if (!MakeChange(change, error)) return false;
+  }
+  return true;
+}
+
 std::unique_ptr<TDTDItem> Geometry() {
   using namespace dtd;
   return Concat(Attribute("Left"), Attribute("Top"), Attribute("Width"), Attribute("Height"),
@@ -211,20 +219,12 @@ bool TProjectPaths::CheckCopiesReplaceable(int32_t count, std::string& error) co
 
 bool TProjectPaths::PromoteNewCopies(int32_t count, std::string& error) const {
   std::vector<TCopyChange> changes;
-  if (!PromoteChanges(*this, count, changes, error)) return false;
-  for (const TCopyChange& change : changes) {
-    if (!MakeChange(change, error)) return false;
-  }
-  return true;
+  return PromoteChanges(*this, count, changes, error) && MakeChanges(changes, error);
 }
 
 bool TProjectPaths::DeleteSavedCopies(int32_t from, std::string& error) const {
   std::vector<TCopyChange> changes;
-  if (!DeleteChanges(*this, from, changes, error)) return false;
-  for (const TCopyChange& change : changes) {
-    if (!MakeChange(change, error)) return false;
-  }
-  return true;
+  return DeleteChanges(*this, from, changes, error) && MakeChanges(changes, error);
 }
 
 void TProjectPaths::DiscardNewCopies(int32_t count) const {

@@ -14,3 +14,7 @@ bool PathOfPathFile(const std::string& pathFile, std::string& path, std::string&
 // Always succeeds; errorMessage is never set.
 bool NameOfFile(const std::string& file, std::string& name, std::string& extension,
                 std::string& errorMessage);
+
+// The extension of the file-name part of a path, after its last ".", in lower case; empty
+// when the file name has no ".".
+std::string LowerExtension(const std::string& pathFile);

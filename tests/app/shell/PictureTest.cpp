@@ -1,22 +1,11 @@
 // Pictures that carry their fractal open as that fractal, in a window of its own.
-#include "core/documents/PictureFractal.h"
 #include "core/fractal/TFractArray.h"
 #include "tests/app/shell/MainFormFixture.h"
+#include "tests/support/TinyPng.h"
 
 namespace {
 
 using TPictureTest = TMainFormFixture;
-
-// A picture carrying bytes as its fractal: a header, the fractal and the end suffice.
-std::string Picture(const std::string& fractalBytes) {
-  const std::string header("\0\0\0\1\0\0\0\1\x08\x02\0\0\0", 13);
-  const std::string png =
-      std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IEND", "");
-  std::string out;
-  std::string error;
-  EXPECT_TRUE(EmbedFractal(png, fractalBytes, out, error)) << error;
-  return out;
-}
 
 }  // namespace
 
@@ -24,7 +13,7 @@ TEST_F(TPictureTest, APictureOpensItsFractalAsANewDocument) {
   std::string bytes = ReadFileBytes(VELMORA_TEST_DATA "/default.vlf");
   bytes.replace(bytes.find("<MaxDepth>200<"), 14, "<MaxDepth>123<");
   WriteFileBytes(dir.File("a.vlf"), bytes);
-  WriteFileBytes(dir.File("a.PNG"), Picture(bytes));
+  WriteFileBytes(dir.File("a.PNG"), TinyPngCarrying(bytes));
 
   dialogTitles.clear();
   chosenFiles = {dir.File("a.PNG")};
@@ -51,12 +40,11 @@ TEST_F(TPictureTest, APictureOpensItsFractalAsANewDocument) {
 }
 
 TEST_F(TPictureTest, APictureWithoutAGoodFractalOpensNothingAndSaysWhy) {
-  std::string damaged = Picture(ReadFileBytes(VELMORA_TEST_DATA "/default.vlf"));
+  std::string damaged = TinyPngCarrying(ReadFileBytes(VELMORA_TEST_DATA "/default.vlf"));
   damaged[70] ^= 0x01;
   WriteFileBytes(dir.File("damaged.png"), damaged);
-  WriteFileBytes(dir.File("other.png"),
-                 std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IEND", ""));
-  WriteFileBytes(dir.File("garbage.png"), Picture("<?xml version=\"1.0\"?>\r\n<nothing/>\r\n"));
+  WriteFileBytes(dir.File("other.png"), TinyPng());
+  WriteFileBytes(dir.File("garbage.png"), TinyPngCarrying("<?xml version=\"1.0\"?>\r\n<nothing/>\r\n"));
   chosenFiles = {dir.File("damaged.png"), dir.File("other.png"), dir.File("garbage.png")};
   form->FileOpenFractalExecute();
   EXPECT_TRUE(form->ChildWindows().empty());

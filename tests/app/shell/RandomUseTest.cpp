@@ -23,9 +23,9 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "core/documents/PictureFractal.h"
 #include "core/fractal/TFractArray.h"
 #include "tests/app/shell/MainFormFixture.h"
+#include "tests/support/TinyPng.h"
 
 namespace {
 
@@ -68,14 +68,8 @@ class TRandomUseTest : public TMainFormFixture {
                      "<YResolution>20000<");
     WriteFileBytes(dir.File("garbage.vlf"), "<?xml version=\"1.0\"?>\r\n<garbage/>\r\n");
     // A picture that carries the Mandelbrot file, and one that carries nothing.
-    const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) +
-                            PngChunk("IHDR", std::string("\0\0\0\1\0\0\0\1\x08\x02\0\0\0", 13)) +
-                            PngChunk("IEND", "");
-    std::string carrying;
-    std::string error;
-    EmbedFractal(png, ReadFileBytes(mandelbrot), carrying, error);
-    WriteFileBytes(dir.File("pic.png"), carrying);
-    WriteFileBytes(dir.File("plain.png"), png);
+    WriteFileBytes(dir.File("pic.png"), TinyPngCarrying(ReadFileBytes(mandelbrot)));
+    WriteFileBytes(dir.File("plain.png"), TinyPng());
     std::filesystem::create_directory(dir.File("sub"));
     SetQuestionHandler([this](const std::string&, const std::string&) {
       const TAnswer answers[] = {TAnswer::Yes, TAnswer::No, TAnswer::Cancel};

@@ -8,16 +8,15 @@
 #include "core/documents/FractalFile.h"
 #include "core/fractal/TFractProps.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TinyPng.h"
 
 namespace {
 
 const std::string kSignature("\x89PNG\r\n\x1a\n", 8);
 
-// The smallest PNG there is: a header, a text chunk of another program and the end.
-std::string TinyPng() {
-  const std::string header("\0\0\0\1\0\0\0\1\x08\x02\0\0\0", 13);
-  return kSignature + PngChunk("IHDR", header) +
-         PngChunk("tEXt", std::string("Software\0another program", 25)) + PngChunk("IEND", "");
+// A picture with a text chunk of another program.
+std::string OtherProgramsPng() {
+  return TinyPng(PngChunk("tEXt", std::string("Software\0another program", 25)));
 }
 
 }  // namespace
@@ -36,7 +35,7 @@ TEST(PictureFractalTest, TheFractalFileTravelsInThePictureByteForByte) {
   const std::string fractal = FractalFileText(settings, props);
   std::string png;
   std::string error;
-  ASSERT_TRUE(EmbedFractal(TinyPng(), fractal, png, error)) << error;
+  ASSERT_TRUE(EmbedFractal(OtherProgramsPng(), fractal, png, error)) << error;
   // The chunk follows the header, and the rest of the picture is unchanged.
   EXPECT_EQ(png.compare(37, 4, "tEXt"), 0);
   EXPECT_EQ(png.substr(png.size() - 12), PngChunk("IEND", ""));
@@ -62,16 +61,16 @@ TEST(PictureFractalTest, PicturesWithoutAGoodFractalAreRefusedWithTheirReason) {
   std::string png;
   std::string back;
   std::string error;
-  ASSERT_TRUE(EmbedFractal(TinyPng(), fractal, png, error));
+  ASSERT_TRUE(EmbedFractal(OtherProgramsPng(), fractal, png, error));
 
-  EXPECT_FALSE(ExtractFractal(TinyPng(), back, error));
+  EXPECT_FALSE(ExtractFractal(OtherProgramsPng(), back, error));
   EXPECT_EQ(error, "the picture holds no fractal.");
   EXPECT_FALSE(ExtractFractal("GIF89a and more", back, error));
   EXPECT_EQ(error, "the file is not a PNG picture.");
   EXPECT_FALSE(EmbedFractal("GIF89a and more bytes than a header", fractal, back, error));
   EXPECT_EQ(error, "the picture is not a PNG picture.");
   // A header chunk of another length than a PNG's: the fractal could not be found after it.
-  std::string longHeader = TinyPng();
+  std::string longHeader = OtherProgramsPng();
   longHeader[10] = '\x0d';
   EXPECT_FALSE(EmbedFractal(longHeader, fractal, back, error));
   EXPECT_EQ(error, "the picture is not a PNG picture.");
@@ -90,7 +89,7 @@ TEST(PictureFractalTest, PicturesWithoutAGoodFractalAreRefusedWithTheirReason) {
   EXPECT_EQ(error, "the picture holds no fractal.");
 
   // A fractal file that does not parse is refused by the fractal file's own reader.
-  ASSERT_TRUE(EmbedFractal(TinyPng(), "<?xml?>\r\nnot a fractal", png, error));
+  ASSERT_TRUE(EmbedFractal(OtherProgramsPng(), "<?xml?>\r\nnot a fractal", png, error));
   TTempDir dir;
   WriteFileBytes(dir.File("b.png"), png);
   TFractProps props;

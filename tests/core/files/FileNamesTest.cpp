@@ -38,3 +38,11 @@ TEST(NameOfFileTest, SplitsAtTheLastDot) {
   EXPECT_EQ(extension, "pics/julia");
   EXPECT_EQ(message, "untouched");
 }
+
+TEST(LowerExtensionTest, TakesTheFileNamesLastDotInAnyCase) {
+  EXPECT_EQ(LowerExtension("/home/me/Pictures.v2/Julia.Big.PNG"), "png");
+  EXPECT_EQ(LowerExtension("archive.tar.gz"), "gz");
+  // A dot in a folder's name is no extension of the file.
+  EXPECT_EQ(LowerExtension("/home/me/my.fractals/README"), "");
+  EXPECT_EQ(LowerExtension("trailing."), "");
+}
