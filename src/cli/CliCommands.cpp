@@ -22,6 +22,7 @@
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
 #include "core/report/ErrorReporter.h"
+#include "png/PicturePng.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ struct TOptions {
   std::optional<int32_t> cont;
   std::optional<std::pair<int32_t, int32_t>> size;
   std::optional<int32_t> aa;
+  std::optional<std::pair<int32_t, int32_t>> band;
   bool scalar = false;
 };
 
@@ -127,12 +129,21 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
     } else if (a == "--size") {
       const auto x = v.find('x');
       int32_t w = 0, h = 0;
-      if (x == std::string::npos || !ParseCount(v.substr(0, x), 1, 16384, w) ||
-          !ParseCount(v.substr(x + 1), 1, 16384, h)) {
-        problem = "--size takes WIDTHxHEIGHT, each from 1 to 16384";
+      if (x == std::string::npos || !ParseCount(v.substr(0, x), 1, 65535, w) ||
+          !ParseCount(v.substr(x + 1), 1, 65535, h)) {
+        problem = "--size takes WIDTHxHEIGHT, each from 1 to 65535";
         return false;
       }
       options.size = std::make_pair(w, h);
+    } else if (a == "--band") {
+      const auto slash = v.find('/');
+      int32_t k = 0, count = 0;
+      if (slash == std::string::npos || !ParseCount(v.substr(slash + 1), 1, 65535, count) ||
+          !ParseCount(v.substr(0, slash), 1, count, k)) {
+        problem = "--band takes K/N, band K of N, with 1 <= K <= N";
+        return false;
+      }
+      options.band = std::make_pair(k, count);
     } else if (a == "--aa") {
       if (!ParseCount(v, 1, kMaxPictureSamples, n)) {
         problem = "--aa takes a number from 1 to " + std::to_string(kMaxPictureSamples);
@@ -384,7 +395,10 @@ int BenchCommand(const TOptions& o) {
 }
 
 int RenderCommand(const TOptions& o) {
-  if (o.positional.size() != 2) return UsageError("render takes a fractal file and a PNG file");
+  if (o.positional.size() != 2) return UsageError("render takes a fractal file and a picture file");
+  const std::string& out = o.positional[1];
+  const bool png = LowerExtension(out) == "png";
+  if (o.band && !png) return UsageError("a band is written as a PNG file");
   TComputed c;
   if (!Prepare(o.positional[0], o, c)) return kExitFailure;
   // The picture is computed afresh at its own size, the file's fractal travelling with it.
@@ -392,13 +406,40 @@ int RenderCommand(const TOptions& o) {
                           o.size ? o.size->second : c.props.YResolution.GetValue(),
                           o.aa.value_or(1)};
   std::string error;
+  const std::string fractal = FractalFileText(c.settings, c.props);
+  if (png) {
+    TBandInfo band{1, 1, size.width, size.height, size.samples};
+    if (o.band) {
+      band.band = o.band->first;
+      band.count = o.band->second;
+    }
+    if (band.count > size.height) {
+      return UsageError("a picture of " + std::to_string(size.height) + " rows has at most " +
+                        std::to_string(size.height) + " bands");
+    }
+    if (!RenderPicturePng(c.props, c.settings, band, o.band.has_value(), fractal,
+                          o.threads.value_or(0), {}, out, error)) {
+      return Failure("Cannot render \"" + o.positional[0] + "\" into \"" + out + "\": " + error);
+    }
+    return kExitOk;
+  }
+  // Other formats are written whole by Qt's writers, where the build has them.
+  if (!CanWritePictureFormat(out, size.width, size.height, error)) return Failure(error);
   std::vector<uint32_t> argb;
   if (!RenderPicture(c.props, c.settings, size, o.threads.value_or(0), {}, argb, error)) {
     return Failure("Cannot render \"" + o.positional[0] + "\": " + error);
   }
-  if (!WritePicturePng(argb, size.width, size.height, FractalFileText(c.settings, c.props),
-                       o.positional[1], error)) {
-    return Failure(error);
+  if (!WritePicture(argb, size.width, size.height, out, error)) return Failure(error);
+  return kExitOk;
+}
+
+int AssembleCommand(const TOptions& o) {
+  if (o.positional.size() < 2) return UsageError("assemble takes a PNG file and its bands");
+  if (LowerExtension(o.positional[0]) != "png") return UsageError("the bands make a PNG file");
+  const std::vector<std::string> bands(o.positional.begin() + 1, o.positional.end());
+  std::string error;
+  if (!AssembleBands(bands, o.positional[0], error)) {
+    return Failure("Cannot assemble \"" + o.positional[0] + "\": " + error);
   }
   return kExitOk;
 }
@@ -417,9 +458,14 @@ std::string CliUsage() {
          "      [--threads N] [--cont 0|1]\n"
          "  bench FILE.vlf              compute K times and report the speed\n"
          "      [--threads N] [--repeat K] [--cont 0|1] [--scalar]\n"
-         "  render FILE OUT.png         compute the picture afresh at its size (default: the\n"
-         "      [--size WxH] [--aa N]   grid's) with N x N samples a pixel, and write it as a\n"
-         "      [--threads N] [--cont 0|1]  PNG file that carries the fractal\n"
+         "  render FILE OUT             compute the picture afresh at its size (default: the\n"
+         "      [--size WxH] [--aa N]   grid's, at most 65535 x 65535) with N x N samples a\n"
+         "      [--band K/N]            pixel; a PNG file carries the fractal and is written\n"
+         "      [--threads N] [--cont 0|1]  in bounded memory, other formats (.jpg, .webp ...)\n"
+         "                              whole. --band K/N renders only band K of N of the\n"
+         "                              rows, into a PNG file of its own\n"
+         "  assemble OUT.png BAND.png ...  put the bands of a picture together into one PNG,\n"
+         "                              the same file a render in one piece writes\n"
          "\n"
          "--threads defaults to every core; --scalar computes on one thread without vector lanes.\n"
          "--cont 0 gives fractional escape depths (the default), 1 whole depths.\n"
@@ -445,7 +491,8 @@ int RunCli(const std::vector<std::string>& args) {
       {"check", {}, CheckCommand},
       {"raw", {"--threads", "--cont", "--scalar"}, RawCommand},
       {"bench", {"--threads", "--repeat", "--cont", "--scalar"}, BenchCommand},
-      {"render", {"--size", "--aa", "--threads", "--cont"}, RenderCommand},
+      {"render", {"--size", "--aa", "--band", "--threads", "--cont"}, RenderCommand},
+      {"assemble", {}, AssembleCommand},
   };
   for (const TCommand& c : commands) {
     if (command != c.name) continue;

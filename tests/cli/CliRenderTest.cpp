@@ -56,10 +56,14 @@ TEST(CliRenderTest, RendersAfreshAtAnySizeWithSamplesAndCarriesTheFractal) {
   EXPECT_EQ(Cli("render missing.vlf x.png", dir).err,
             "Cannot read the file: \"missing.vlf\", the file does not exist or cannot be opened.\n");
   EXPECT_EQ(Cli("render a.vlf x.png --aa 5", dir).exitCode, 2);
-  run = Cli("render a.vlf x.png --size 16384x16384 --aa 4", dir);
+  EXPECT_EQ(Cli("render a.vlf x.png --size 65536x100", dir).exitCode, 2);
+  // Formats other than PNG are written whole: a size beyond memory is refused before any work.
+  run = Cli("render a.vlf x.jpg --size 20000x20000", dir);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Cannot render \"a.vlf\": A grid of 65536 x 65536 pixels is too large: at most "
-                     "268435456 pixels can be computed.\n");
+  EXPECT_EQ(run.err, "Cannot write \"x.jpg\": a picture of 20000 x 20000 pixels is too large for "
+                     "the jpg format, which is written whole: at most 268435456 pixels. A PNG "
+                     "picture can be of any size.\n");
+  EXPECT_FALSE(FileExists(dir.File("x.jpg")));
   EXPECT_FALSE(FileExists(dir.File("x.png")));
   // A PNG without a fractal is refused with the reason.
   WriteFileBytes(dir.File("plain.png"), "\x89PNG\r\n\x1a\n");

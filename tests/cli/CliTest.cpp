@@ -159,6 +159,12 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
   EXPECT_EQ(Cli("raw a.vlf b.raw --threads 0", dir).exitCode, 2);
   EXPECT_EQ(Cli("raw a.vlf b.raw --cont 2", dir).exitCode, 2);
   EXPECT_EQ(Cli("raw a.vlf b.raw --size 2x2", dir).exitCode, 2);
+  for (const char* band : {"0/3", "4/3", "3", "1/0", "a/b", "1/3/4"}) {
+    EXPECT_EQ(Cli(std::string("render a.vlf b.png --band ") + band, dir).exitCode, 2) << band;
+  }
+  EXPECT_EQ(Cli("render a.vlf b.jpg --band 1/2", dir).exitCode, 2);
+  EXPECT_EQ(Cli("assemble out.png", dir).exitCode, 2);
+  EXPECT_EQ(Cli("assemble out.jpg b1.png", dir).exitCode, 2);
   const TRun help = Cli("--help", dir);
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.rfind("usage: velmora-cli COMMAND", 0), 0u);
@@ -226,4 +232,31 @@ TEST(CliTest, CheckRefusesWhatTheApplicationCannotCompute) {
             "Cannot compute the fractal: A grid of 20000 x 20000 pixels is too large: at most "
             "268435456 pixels can be computed.\n"
             "Cannot read the file: \"t.tkp\", At line 8, column 25.\n");  // at the TempFile
+}
+
+TEST(CliTest, BandsRenderedApartAssembleIntoTheSingleRender) {
+  TTempDir dir;
+  ASSERT_EQ(Cli("new a.vlf", dir).exitCode, 0);
+  TRun run = Cli("render a.vlf whole.png --size 90x70 --aa 2", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  for (int k = 1; k <= 3; ++k) {
+    run = Cli("render a.vlf b" + std::to_string(k) + ".png --size 90x70 --aa 2 --threads 1 --band " +
+                  std::to_string(k) + "/3",
+              dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+  }
+  run = Cli("assemble joined.png b3.png b1.png b2.png", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("joined.png")), ReadFileBytes(dir.File("whole.png")));
+  // The assembled picture carries the fractal as the single render does.
+  EXPECT_EQ(Cli("check joined.png", dir).out, "OK\n");
+
+  run = Cli("assemble out.png b1.png b3.png", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "Cannot assemble \"out.png\": Band 2 of 3 is missing: the picture cannot be "
+                     "put together without it.\n");
+  EXPECT_FALSE(FileExists(dir.File("out.png")));
+  run = Cli("render a.vlf b.png --size 90x2 --band 1/3", dir);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err.rfind("velmora-cli: a picture of 2 rows has at most 2 bands\n", 0), 0u) << run.err;
 }

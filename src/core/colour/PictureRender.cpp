@@ -1,5 +1,6 @@
 #include "core/colour/PictureRender.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "core/colour/TVoldViewProps.h"
 #include "core/fractal/Engine.h"
 #include "core/fractal/TFractArray.h"
+#include "core/fractal/StripScheduler.h"
 #include "core/fractal/TFractProps.h"
 
 namespace {
@@ -69,56 +71,128 @@ bool CheckPictureSize(const TPictureSize& size, std::string& errorText) {
                 " pixels cannot be made: each side takes 1 to 65535 pixels.";
     return false;
   }
-  return TFractArray::GridSizeAllowed(size.width * size.samples, size.height * size.samples,
-                                      errorText);
+  return true;
+}
+
+int32_t PictureBandRows(const TPictureSize& size, int64_t bandCells) {
+  const int64_t cellsPerRow = int64_t{size.width} * size.samples * size.samples;
+  return static_cast<int32_t>(std::clamp<int64_t>(bandCells / std::max<int64_t>(cellsPerRow, 1), 1,
+                                                  std::max(size.height, 1)));
+}
+
+void PictureBandBounds(int32_t height, int32_t k, int32_t count, int32_t& first, int32_t& last) {
+  first = static_cast<int32_t>(int64_t{height} * (k - 1) / count);
+  last = static_cast<int32_t>(int64_t{height} * k / count);
+}
+
+bool RenderPictureRows(const TFractProps& props, const TVoldViewProps& settings,
+                       const TPictureSize& size, int32_t firstRow, int32_t lastRow,
+                       int32_t threads, const TPictureCallbacks& callbacks,
+                       const TPictureRowsSink& sink, std::string& errorText, int64_t bandCells) {
+  if (!CheckPictureSize(size, errorText)) return false;
+  if (firstRow < 0 || firstRow >= lastRow || lastRow > size.height) {
+    errorText = "The rows " + std::to_string(firstRow) + " to " + std::to_string(lastRow) +
+                " do not lie within the " + std::to_string(size.height) + " rows of the picture.";
+    return false;
+  }
+  const int32_t a = size.samples;
+  TFractProps grid = props;
+  const int32_t columns = size.width * a;
+  grid.XResolution.SetValue(columns);
+  grid.YResolution.SetValue(size.height * a);
+  if (!CheckComputableRows(grid, errorText)) return false;
+
+  const int32_t bandRows = std::min(PictureBandRows(size, bandCells), lastRow - firstRow);
+  std::unique_ptr<TFractArray> results = TFractArray::Create(columns, bandRows * a, errorText);
+  if (results == nullptr) return false;
+  const int64_t stride = CellStride(columns);
+  const size_t cellCount = static_cast<size_t>(stride * bandRows * a);
+  std::unique_ptr<uint32_t[]> cells(new (std::nothrow) uint32_t[cellCount]);
+  std::vector<uint32_t> argb;
+  try {
+    argb.resize(static_cast<size_t>(size.width) * static_cast<size_t>(bandRows));
+  } catch (const std::bad_alloc&) {
+    cells.reset();
+  }
+  if (cells == nullptr) {
+    errorText = "Not enough memory for the colours of " + std::to_string(columns) + " x " +
+                std::to_string(bandRows * a) + " cells.";
+    return false;
+  }
+
+  const int32_t maxCycle = grid.MaxCycle.GetValue();
+  const double totalCells = double(columns) * double(lastRow - firstRow) * a;
+  std::vector<uint32_t> block(static_cast<size_t>(a * a));
+  for (int32_t top = firstRow; top < lastRow; top += bandRows) {
+    const int32_t rows = std::min(bandRows, lastRow - top);
+    if (rows != bandRows) {
+      // The last band is lower; its results are a store of its own height.
+      results = TFractArray::Create(columns, rows * a, errorText);
+      if (results == nullptr) return false;
+    } else if (top != firstRow) {
+      results->SetColumnsDone(0);
+    }
+    TFractArray& band = *results;
+    // Each computing thread colours the strips it has just computed, as a view's threads do.
+    TStripCallbacks work;
+    work.stopRequested = callbacks.stopRequested;
+    work.stripComputed = [&](int32_t first, int32_t last) {
+      ColourColumnsToRows(band, first, last, settings, maxCycle, cells.get(), stride);
+    };
+    if (callbacks.progress) {
+      const double before = double(columns) * double(top - firstRow) * a;
+      work.progress = [&, before] {
+        callbacks.progress((before + double(band.ColumnsDone()) * band.Height()) / totalCells);
+      };
+    }
+    work.stripsPerClaim = 4;
+    uint64_t steps = 0;
+    if (!ComputeInStrips(grid, band, threads, work, steps, errorText, top * a)) return false;
+    if (band.ColumnsDone() < columns) {
+      errorText.clear();  // stopped
+      return false;
+    }
+    for (int32_t y = 0; y < rows; ++y) {
+      uint32_t* out = argb.data() + static_cast<size_t>(y) * static_cast<size_t>(size.width);
+      const uint32_t* first = cells.get() + int64_t{y} * a * stride;
+      if (a == 1) {
+        std::copy_n(first, size.width, out);
+        continue;
+      }
+      for (int32_t x = 0; x < size.width; ++x) {
+        for (int32_t j = 0; j < a; ++j) {
+          const uint32_t* row = first + j * stride + int64_t{x} * a;
+          for (int32_t i = 0; i < a; ++i) block[static_cast<size_t>(j * a + i)] = row[i];
+        }
+        out[x] = AverageArgb(block.data(), a * a);
+      }
+    }
+    if (!sink(argb.data(), top, rows, errorText)) return false;
+  }
+  return true;
 }
 
 bool RenderPicture(const TFractProps& props, const TVoldViewProps& settings,
-                   const TPictureSize& size, int32_t threads, const TStripCallbacks& callbacks,
+                   const TPictureSize& size, int32_t threads, const TPictureCallbacks& callbacks,
                    std::vector<uint32_t>& argb, std::string& errorText) {
   if (!CheckPictureSize(size, errorText)) return false;
-  TFractProps grid = props;
-  const int32_t columns = size.width * size.samples;
-  const int32_t rows = size.height * size.samples;
-  grid.XResolution.SetValue(columns);
-  grid.YResolution.SetValue(rows);
-  if (!CheckComputable(grid, errorText)) return false;
-  std::unique_ptr<TFractArray> results = TFractArray::Create(columns, rows, errorText);
-  if (results == nullptr) return false;
-  const int64_t stride = CellStride(columns);
-  std::unique_ptr<uint32_t[]> cells(new (std::nothrow) uint32_t[static_cast<size_t>(stride * rows)]);
-  if (cells == nullptr) {
-    errorText = "Not enough memory for the colours of " + std::to_string(columns) + " x " +
-                std::to_string(rows) + " cells.";
+  std::vector<uint32_t> picture;
+  try {
+    picture.resize(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
+  } catch (const std::bad_alloc&) {
+    errorText = "Not enough memory for a picture of " + std::to_string(size.width) + " x " +
+                std::to_string(size.height) + " pixels.";
     return false;
   }
-
-  // Each computing thread colours the strips it has just computed, as a view's threads do.
-  TStripCallbacks work = callbacks;
-  const int32_t maxCycle = grid.MaxCycle.GetValue();
-  work.stripComputed = [&](int32_t first, int32_t last) {
-    ColourColumnsToRows(*results, first, last, settings, maxCycle, cells.get(), stride);
+  const auto sink = [&](const uint32_t* pixels, int32_t firstRow, int32_t rows, std::string&) {
+    std::copy_n(pixels, static_cast<size_t>(size.width) * static_cast<size_t>(rows),
+                picture.data() + static_cast<size_t>(firstRow) * static_cast<size_t>(size.width));
+    return true;
   };
-  work.stripsPerClaim = 4;
-  uint64_t steps = 0;
-  if (!ComputeInStrips(grid, *results, threads, work, steps, errorText)) return false;
-  if (results->ColumnsDone() < columns) {
-    errorText.clear();  // stopped
+  if (!RenderPictureRows(props, settings, size, 0, size.height, threads, callbacks, sink,
+                         errorText)) {
     return false;
   }
-
-  argb.assign(static_cast<size_t>(size.width) * static_cast<size_t>(size.height), 0);
-  const int32_t a = size.samples;
-  std::vector<uint32_t> block(static_cast<size_t>(a * a));
-  for (int32_t y = 0; y < size.height; ++y) {
-    uint32_t* out = argb.data() + static_cast<size_t>(y) * static_cast<size_t>(size.width);
-    for (int32_t x = 0; x < size.width; ++x) {
-      for (int32_t j = 0; j < a; ++j) {
-        const uint32_t* row = cells.get() + (int64_t{y} * a + j) * stride + int64_t{x} * a;
-        for (int32_t i = 0; i < a; ++i) block[static_cast<size_t>(j * a + i)] = row[i];
-      }
-      out[x] = a == 1 ? block[0] : AverageArgb(block.data(), a * a);
-    }
-  }
+  argb.swap(picture);
   return true;
 }

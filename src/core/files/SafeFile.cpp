@@ -21,10 +21,10 @@ std::string WriteFailure(int error) {
   return std::string(kCannotWrite) + " (" + std::strerror(error) + ").";
 }
 
-// Writes all of content to fd; false with errno set when the system refuses a part.
-bool WriteAll(int fd, const std::string& content) {
-  const char* p = content.data();
-  std::size_t left = content.size();
+// Writes size bytes at data to fd; false with errno set when the system refuses a part.
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  const char* p = data;
+  std::size_t left = size;
   while (left > 0) {
     const ssize_t n = ::write(fd, p, left);
     if (n < 0) {
@@ -41,24 +41,6 @@ bool WriteAll(int fd, const std::string& content) {
   return true;
 }
 
-// A target that is a device or a pipe is written in place; it cannot be replaced.
-bool WriteInPlace(const std::string& path, const std::string& content,
-                  std::string& errorMessage) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) {
-    errorMessage = kCannotOpenForWriting;
-    return false;
-  }
-  const bool written = WriteAll(fd, content);
-  const int writeError = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed) {
-    errorMessage = WriteFailure(written ? errno : writeError);
-    return false;
-  }
-  return true;
-}
-
 bool HasWriteBit(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
 
 mode_t CurrentUmask() {
@@ -69,8 +51,18 @@ mode_t CurrentUmask() {
 
 }  // namespace
 
-bool WriteFileReplacing(const std::string& path, const std::string& content,
-                        std::string& errorMessage) {
+TReplacingFile::~TReplacingFile() { Abandon(); }
+
+void TReplacingFile::Abandon() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+  if (!m_tempName.empty()) ::unlink(m_tempName.c_str());
+  m_tempName.clear();
+}
+
+bool TReplacingFile::Open(const std::string& path, std::string& errorMessage) {
+  Abandon();
+  m_error = 0;
   if (path.empty()) {
     errorMessage = kCannotOpenForWriting;
     return false;
@@ -92,7 +84,15 @@ bool WriteFileReplacing(const std::string& path, const std::string& content,
     errorMessage = kCannotOpenForWriting;
     return false;
   }
-  if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(target, content, errorMessage);
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A target that is a device or a pipe is written in place; it cannot be replaced.
+    m_fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (m_fd < 0) {
+      errorMessage = kCannotOpenForWriting;
+      return false;
+    }
+    return true;
+  }
   // The write bits are checked as well as the access rights, so that a file or folder
   // marked read-only stays untouched even for a user who could override the marks.
   if (exists && (!HasWriteBit(st) || ::access(target.c_str(), W_OK) != 0)) {
@@ -112,35 +112,75 @@ bool WriteFileReplacing(const std::string& path, const std::string& content,
   }
 
   std::string tempName = folder + "/." + file + ".XXXXXX";
-  const int fd = ::mkstemp(tempName.data());
-  if (fd < 0) {
+  m_fd = ::mkstemp(tempName.data());
+  if (m_fd < 0) {
     errorMessage = kCannotOpenForWriting;
     return false;
   }
-  const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-  bool ok = WriteAll(fd, content);
-  int error = errno;
-  if (ok && ::fchmod(fd, mode) != 0) {
+  m_tempName = std::move(tempName);
+  m_target = std::move(target);
+  m_mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+  return true;
+}
+
+bool TReplacingFile::Write(const void* data, std::size_t size) {
+  if (m_fd < 0 || m_error != 0) return false;
+  if (!WriteAll(m_fd, static_cast<const char*>(data), size)) {
+    m_error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  return true;
+}
+
+bool TReplacingFile::Commit(std::string& errorMessage) {
+  if (m_fd < 0) {
+    errorMessage = WriteFailure(EBADF);
+    return false;
+  }
+  bool ok = m_error == 0;
+  int error = m_error;
+  if (m_tempName.empty()) {
+    // Written in place.
+    const bool closed = ::close(m_fd) == 0;
+    if (ok && !closed) error = errno;
+    m_fd = -1;
+    if (!ok || !closed) {
+      errorMessage = WriteFailure(error);
+      return false;
+    }
+    return true;
+  }
+  if (ok && ::fchmod(m_fd, m_mode) != 0) {
     // Keeping the old permissions is a courtesy; the content is what matters.
   }
-  if (ok && ::fsync(fd) != 0) {
+  if (ok && ::fsync(m_fd) != 0) {
     ok = false;
     error = errno;
   }
-  if (::close(fd) != 0 && ok) {
+  if (::close(m_fd) != 0 && ok) {
     ok = false;
     error = errno;
   }
-  if (ok && ::rename(tempName.c_str(), target.c_str()) != 0) {
+  m_fd = -1;
+  if (ok && ::rename(m_tempName.c_str(), m_target.c_str()) != 0) {
     ok = false;
     error = errno;
   }
   if (!ok) {
-    ::unlink(tempName.c_str());
+    Abandon();
     errorMessage = WriteFailure(error);
     return false;
   }
+  m_tempName.clear();
   return true;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& content,
+                        std::string& errorMessage) {
+  TReplacingFile file;
+  if (!file.Open(path, errorMessage)) return false;
+  file.Write(content.data(), content.size());
+  return file.Commit(errorMessage);
 }
 
 TReadResult ReadWholeFile(const std::string& path, std::string& content) {

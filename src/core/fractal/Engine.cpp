@@ -266,8 +266,15 @@ const char* EnginePathName(TEnginePath path) {
 }
 
 bool CheckComputable(const TFractProps& props, std::string& errorText) {
-  if (!TFractArray::GridSizeAllowed(props.XResolution.GetValue(), props.YResolution.GetValue(),
-                                    errorText)) {
+  return TFractArray::GridSizeAllowed(props.XResolution.GetValue(), props.YResolution.GetValue(),
+                                      errorText) &&
+         CheckComputableRows(props, errorText);
+}
+
+bool CheckComputableRows(const TFractProps& props, std::string& errorText) {
+  if (props.XResolution.GetValue() < 1 || props.YResolution.GetValue() < 1) {
+    errorText = "A grid of " + GridText(props.XResolution.GetValue(), props.YResolution.GetValue()) +
+                " pixels is empty.";
     return false;
   }
   if (props.MaxDepth.GetValue() < 1) {
@@ -296,15 +303,20 @@ std::string CannotComputeMessage(const std::string& reason) {
 
 bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstColumn,
                   int32_t lastColumn, uint64_t& steps, std::string& errorText,
-                  TColumnsDoneUpdate columnsDone) {
+                  TColumnsDoneUpdate columnsDone, int32_t firstRow) {
   const TFlagsKeeper flagsKeeper;
   steps = 0;
-  if (!CheckComputable(props, errorText)) return false;
+  const bool band = firstRow != kAllRows;
+  if (!(band ? CheckComputableRows(props, errorText) : CheckComputable(props, errorText))) {
+    return false;
+  }
   const int32_t width = props.XResolution.GetValue();
   const int32_t height = props.YResolution.GetValue();
-  if (target.Width() != width || target.Height() != height) {
-    errorText = "The results of " + GridText(target.Width(), target.Height()) +
-                " pixels do not fit the grid of " + GridText(width, height) + " pixels.";
+  if (target.Width() != width ||
+      (band ? firstRow < 0 || target.Height() > height - firstRow : target.Height() != height)) {
+    errorText = "The results of " + GridText(target.Width(), target.Height()) + " pixels " +
+                (band ? "from row " + std::to_string(firstRow) + " " : std::string()) +
+                "do not fit the grid of " + GridText(width, height) + " pixels.";
     return false;
   }
   if (firstColumn < 0 || firstColumn > lastColumn || lastColumn > width) {
@@ -329,7 +341,7 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
     return false;
   }
   TSetup setup = SetupOf(props);
-  setup.rowsIm = rowsIm;
+  setup.rowsIm = band ? rowsIm + firstRow : rowsIm;
   setup.historyRe = historyRe.get();
   setup.historyIm = historyIm.get();
 

@@ -36,15 +36,25 @@ const char* EnginePathName(TEnginePath path);
 // Whether the engine can compute props: an allowed grid size, MaxDepth at least 1, MaxCycle
 // within 0..kMaxCycleLimit, a known Formula and Map. If not, sets errorText.
 bool CheckComputable(const TFractProps& props, std::string& errorText);
+// The same without the grid size: whether rows of the grid can be computed into a target of
+// their own, however large the whole grid is.
+bool CheckComputableRows(const TFractProps& props, std::string& errorText);
 // The message shown for a record CheckComputable refuses, reason being its errorText.
 std::string CannotComputeMessage(const std::string& reason);
 
-// Computes the columns [firstColumn, lastColumn) of the grid of props, every row, into target,
-// which must have been made for that grid (Width = XResolution, Height = YResolution). steps
-// receives the number of FormulaStep evaluations. A record that CheckComputable refuses, a
-// target of another size, a column range outside the grid or missing memory for the cycle
-// history make it return false with errorText and write nothing. The caller's floating-point
-// exception flags are left as they were.
+// firstRow of a target that holds every row of its grid.
+inline constexpr int32_t kAllRows = -1;
+
+// Computes the columns [firstColumn, lastColumn) of the grid of props into target. Usually the
+// target holds the whole grid (Width = XResolution, Height = YResolution, firstRow kAllRows);
+// with firstRow 0 or more it holds the rows firstRow .. firstRow + Height - 1 of the grid,
+// which get exactly the results
+// those rows get in the whole grid, so a grid too large for memory can be computed band by
+// band. steps receives the number of FormulaStep evaluations. A record that
+// CheckComputableRows refuses, a target that is not part of the grid, a column range outside
+// it or missing memory for the cycle history make it return false with errorText and write
+// nothing. The caller's floating-point exception flags are left as they were.
 bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstColumn,
                   int32_t lastColumn, uint64_t& steps, std::string& errorText,
-                  TColumnsDoneUpdate columnsDone = TColumnsDoneUpdate::EachColumn);
+                  TColumnsDoneUpdate columnsDone = TColumnsDoneUpdate::EachColumn,
+                  int32_t firstRow = kAllRows);

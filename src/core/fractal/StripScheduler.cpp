@@ -45,7 +45,7 @@ TThreadStarter& ThreadStarter() {
 }
 
 bool ComputeAlone(const TFractProps& props, TFractArray& target, const TStripCallbacks& callbacks,
-                  uint64_t& steps, std::string& errorText) {
+                  uint64_t& steps, std::string& errorText, int32_t firstRow) {
   const int32_t width = props.XResolution.GetValue();
   // Without a strip callback ColumnsDone follows every column; with one, it can only pass a
   // strip once the callback is through with it.
@@ -55,7 +55,8 @@ bool ComputeAlone(const TFractProps& props, TFractArray& target, const TStripCal
       const int32_t last = std::min(c + kStripWidth, width);
       uint64_t stripSteps = 0;
       if (!ComputeStrip(props, target, c, last, stripSteps, errorText,
-                        eachColumn ? TColumnsDoneUpdate::EachColumn : TColumnsDoneUpdate::Never)) {
+                        eachColumn ? TColumnsDoneUpdate::EachColumn : TColumnsDoneUpdate::Never,
+                        firstRow)) {
         return false;
       }
       if (!eachColumn) {
@@ -117,14 +118,18 @@ int32_t DefaultComputeThreads() {
 }
 
 bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t threads,
-                     const TStripCallbacks& callbacks, uint64_t& steps, std::string& errorText) {
+                     const TStripCallbacks& callbacks, uint64_t& steps, std::string& errorText,
+                     int32_t firstRow) {
   steps = 0;
-  if (!CheckComputable(props, errorText)) return false;
+  const bool band = firstRow != kAllRows;
+  if (!(band ? CheckComputableRows(props, errorText) : CheckComputable(props, errorText))) {
+    return false;
+  }
   if (threads <= 0) threads = DefaultComputeThreads();
   const int32_t width = props.XResolution.GetValue();
   const int32_t strips = (width + kStripWidth - 1) / kStripWidth;
   threads = std::min(threads, strips);
-  if (threads <= 1) return ComputeAlone(props, target, callbacks, steps, errorText);
+  if (threads <= 1) return ComputeAlone(props, target, callbacks, steps, errorText, firstRow);
 
   TShared shared;
   shared.done.assign(static_cast<size_t>(strips), 0);
@@ -146,7 +151,7 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
         const int32_t first = computed * kStripWidth;
         uint64_t stripSteps = 0;
         ok = ComputeStrip(props, target, first, std::min(first + kStripWidth, width), stripSteps,
-                          stripError, TColumnsDoneUpdate::Never);
+                          stripError, TColumnsDoneUpdate::Never, firstRow);
         shared.steps.fetch_add(stripSteps, std::memory_order_relaxed);
         if (!ok) break;
         ++computed;
@@ -200,7 +205,7 @@ bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t thre
     std::lock_guard<std::mutex> lock(shared.mutex);
     shared.running -= threads - started;
   }
-  if (started == 0) return ComputeAlone(props, target, callbacks, steps, errorText);
+  if (started == 0) return ComputeAlone(props, target, callbacks, steps, errorText, firstRow);
 
   // The calling thread publishes the finished prefix and reports progress.
   int32_t shown = 0;

@@ -5,6 +5,8 @@
 #include <string>
 #include <thread>
 
+#include "core/fractal/Engine.h"
+
 class TFractArray;
 class TFractProps;
 
@@ -44,8 +46,12 @@ struct TStripCallbacks {
 // failing strip does: the other threads stop after their strip, ColumnsDone stays over the
 // finished columns, and the result is false with errorText telling what went wrong. A thread
 // the system cannot start is done without; if none starts, the calling thread computes alone.
+//
+// With firstRow 0 or more, target holds only the rows from firstRow on, as ComputeStrip
+// takes them.
 bool ComputeInStrips(const TFractProps& props, TFractArray& target, int32_t threads,
-                     const TStripCallbacks& callbacks, uint64_t& steps, std::string& errorText);
+                     const TStripCallbacks& callbacks, uint64_t& steps, std::string& errorText,
+                     int32_t firstRow = kAllRows);
 
 // A test seam: how ComputeInStrips starts each of its threads. Tests set a starter that
 // throws std::system_error, as std::thread does when the system has no more threads, to

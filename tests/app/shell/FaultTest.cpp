@@ -7,29 +7,16 @@
 #include <sys/stat.h>
 
 #include "tests/app/shell/MainFormFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
 using TFaultTest = TMainFormFixture;
 
 // Lets this process write files of at most a few bytes, as a full disk would.
-class TDiskFull {
+class TDiskFull : public TFileSizeLimit {
  public:
-  TDiskFull() {
-    getrlimit(RLIMIT_FSIZE, &m_saved);
-    m_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = m_saved;
-    limit.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TDiskFull() {
-    setrlimit(RLIMIT_FSIZE, &m_saved);
-    std::signal(SIGXFSZ, m_handler);
-  }
-
- private:
-  rlimit m_saved{};
-  void (*m_handler)(int) = nullptr;
+  TDiskFull() : TFileSizeLimit(100) {}
 };
 
 }  // namespace

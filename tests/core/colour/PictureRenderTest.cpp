@@ -1,5 +1,6 @@
 #include "core/colour/PictureRender.h"
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "core/canvas/ArgbRows.h"
 #include "core/colour/FractalColouring.h"
 #include "core/colour/TVoldViewProps.h"
+#include "core/fractal/StripScheduler.h"
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
 
@@ -107,9 +109,11 @@ TEST(PictureRenderTest, SizesAndRecordsThatCannotBeRenderedAreRefused) {
   EXPECT_EQ(error, "A picture of 0 x 10 pixels cannot be made: each side takes 1 to 65535 pixels.");
   EXPECT_FALSE(RenderPicture(Small(10, 10), settings, {10, 10, 5}, 1, {}, picture, error));
   EXPECT_EQ(error, "A picture takes 1 to 4 samples per pixel in each direction, not 5.");
-  EXPECT_FALSE(RenderPicture(Small(10, 10), settings, {20000, 20000, 1}, 1, {}, picture, error));
-  EXPECT_EQ(error, "A grid of 20000 x 20000 pixels is too large: at most 268435456 pixels can be "
-                   "computed.");
+  EXPECT_FALSE(RenderPicture(Small(10, 10), settings, {65536, 10, 1}, 1, {}, picture, error));
+  EXPECT_EQ(error, "A picture of 65536 x 10 pixels cannot be made: each side takes 1 to 65535 pixels.");
+  const auto sink = [](const uint32_t*, int32_t, int32_t, std::string&) { return true; };
+  EXPECT_FALSE(RenderPictureRows(Small(10, 10), settings, {10, 10, 1}, 5, 11, 1, {}, sink, error));
+  EXPECT_EQ(error, "The rows 5 to 11 do not lie within the 10 rows of the picture.");
   TFractProps props = Small(10, 10);
   props.MaxCycle.SetValue(2000000);
   EXPECT_FALSE(RenderPicture(props, settings, {10, 10, 1}, 1, {}, picture, error));
@@ -120,10 +124,84 @@ TEST(PictureRenderTest, AStopRequestEndsTheWorkWithoutAPicture) {
   std::vector<uint32_t> picture;
   std::string error = "untouched";
   std::atomic<int> asked{0};
-  TStripCallbacks callbacks;
+  TPictureCallbacks callbacks;
   callbacks.stopRequested = [&] { return asked.fetch_add(1) >= 2; };
   EXPECT_FALSE(RenderPicture(Small(64, 64), TVoldViewProps(), {64, 64, 2}, 2, callbacks, picture,
                              error));
   EXPECT_EQ(error, "");
   EXPECT_TRUE(picture.empty());
+}
+
+TEST(PictureRenderTest, BandsOfAnyHeightMakeTheSamePictureAsOneBand) {
+  // Cycles and fractional depths, so that every kind of cell is in the picture.
+  TFractProps props = Small(41, 31);
+  props.MaxCycle.SetValue(3);
+  TVoldViewProps settings;
+  for (int32_t samples : {1, 2}) {
+    const TPictureSize size{41, 31, samples};
+    std::vector<uint32_t> whole;
+    std::string error;
+    ASSERT_TRUE(RenderPicture(props, settings, size, 2, {}, whole, error)) << error;
+    // Bands of one row, of 4 rows with a last band of 3, of rows 7 to 23 only.
+    for (const int64_t bandCells : {int64_t{41} * samples * samples, int64_t{41} * 16 * samples * samples / 4}) {
+      for (const auto& [first, last] : {std::pair{0, 31}, std::pair{7, 23}}) {
+        std::vector<uint32_t> got;
+        std::vector<int32_t> bands;
+        const auto sink = [&](const uint32_t* argb, int32_t firstRow, int32_t rows, std::string&) {
+          EXPECT_EQ(firstRow, first + static_cast<int32_t>(got.size() / 41));
+          got.insert(got.end(), argb, argb + 41 * rows);
+          bands.push_back(rows);
+          return true;
+        };
+        std::vector<double> shares;
+        TPictureCallbacks callbacks;
+        callbacks.progress = [&](double share) { shares.push_back(share); };
+        ASSERT_TRUE(RenderPictureRows(props, settings, size, first, last, 2, callbacks, sink, error,
+                                      bandCells))
+            << error;
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.begin() + first * 41,
+                               whole.begin() + last * 41))
+            << samples << " samples, " << bandCells << " cells a band";
+        EXPECT_EQ(got.size(), static_cast<size_t>((last - first) * 41));
+        EXPECT_EQ(bands.front(), PictureBandRows(size, bandCells));
+        // The share grows to the whole and never back.
+        ASSERT_FALSE(shares.empty());
+        EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+        EXPECT_DOUBLE_EQ(shares.back(), 1.0);
+      }
+    }
+  }
+}
+
+TEST(PictureRenderTest, BandBoundsSplitTheRowsIntoHeightsThatDifferByOne) {
+  int32_t first = 0;
+  int32_t last = 0;
+  int32_t next = 0;
+  for (int32_t k = 1; k <= 7; ++k) {
+    PictureBandBounds(100, k, 7, first, last);
+    EXPECT_EQ(first, next);
+    EXPECT_TRUE(last - first == 14 || last - first == 15) << k;
+    next = last;
+  }
+  EXPECT_EQ(next, 100);
+  PictureBandBounds(65535, 3, 3, first, last);
+  EXPECT_EQ(last, 65535);
+  // The band a budget allows: at least a row, at most the picture.
+  EXPECT_EQ(PictureBandRows({1000, 500, 2}, 40000), 10);
+  EXPECT_EQ(PictureBandRows({65535, 65535, 4}, 100), 1);
+  EXPECT_EQ(PictureBandRows({10, 5, 1}), 5);
+}
+
+TEST(PictureRenderTest, ASinkThatFailsEndsTheWorkWithItsMessage) {
+  std::string error;
+  int calls = 0;
+  const auto sink = [&](const uint32_t*, int32_t, int32_t, std::string& text) {
+    ++calls;
+    text = "disk full";
+    return false;
+  };
+  EXPECT_FALSE(RenderPictureRows(Small(20, 20), TVoldViewProps(), {20, 20, 1}, 0, 20, 1, {}, sink,
+                                 error, 20 * 4));
+  EXPECT_EQ(error, "disk full");
+  EXPECT_EQ(calls, 1);
 }

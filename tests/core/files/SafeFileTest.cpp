@@ -8,30 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-// Limits the size of files this process may write, for the lifetime of the object, so that
-// a write fails half-way as on a full disk.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_saved);
-    m_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = m_saved;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_saved);
-    std::signal(SIGXFSZ, m_handler);
-  }
-
- private:
-  rlimit m_saved{};
-  void (*m_handler)(int) = nullptr;
-};
 
 size_t EntriesIn(const std::string& folder) {
   size_t n = 0;

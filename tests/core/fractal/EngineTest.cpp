@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "core/fractal/FormulaStep.h"
+#include "core/fractal/StripScheduler.h"
 #include "core/fractal/TFractArray.h"
 #include "core/fractal/TFractProps.h"
 
@@ -285,4 +286,69 @@ TEST(EngineTest, RecordsAndTargetsTheEngineCannotTakeAreRefused) {
   other.MaxCycle.SetValue(kMaxCycleLimit);
   EXPECT_TRUE(ComputeStrip(other, array, 2, 3, steps, error)) << error;
   EXPECT_EQ(array.GetCycle(2, 0), 1);
+}
+
+TEST(EngineTest, ABandOfRowsGetsTheResultsThoseRowsGetInTheWholeGrid) {
+  // Every formula and map, with cycles and fractional depths, on every path this processor
+  // has: bands of uneven heights, computed strip by strip and by the scheduler's threads.
+  TFractProps props;
+  props.XResolution.SetValue(13);
+  props.YResolution.SetValue(37);
+  props.MaxCycle.SetValue(2);
+  props.MaxDepth.SetValue(60);
+  const std::pair<int32_t, int32_t> bands[] = {{0, 5}, {5, 21}, {21, 37}, {36, 37}};
+  for (TEnginePath path : {TEnginePath::Scalar, TEnginePath::Sse2, TEnginePath::Avx2,
+                           TEnginePath::Avx512}) {
+    if (!SetEnginePath(path)) continue;
+    for (int32_t formula = 0; formula < kFormulaCount; ++formula) {
+      for (TFractMap map : {MapZ, MapC, MapD}) {
+        props.Formula = formula;
+        props.Map = map;
+        const auto whole = Compute(props);
+        for (const auto& [first, last] : bands) {
+          const int32_t rows = last - first;
+          for (int32_t threads : {0, 1, 2}) {
+            TFractArray band(13, rows);
+            uint64_t steps = 0;
+            std::string error;
+            if (threads == 0) {
+              ASSERT_TRUE(ComputeStrip(props, band, 0, 13, steps, error,
+                                       TColumnsDoneUpdate::EachColumn, first))
+                  << error;
+            } else {
+              ASSERT_TRUE(ComputeInStrips(props, band, threads, {}, steps, error, first)) << error;
+            }
+            for (int32_t x = 0; x < 13; ++x) {
+              const int64_t at = int64_t{x} * 37 + first;
+              ASSERT_EQ(std::memcmp(band.Depths() + x * rows, whole->Depths() + at,
+                                    sizeof(float) * rows),
+                        0)
+                  << EnginePathName(path) << " formula " << formula << " map " << map << " rows "
+                  << first << ".." << last << " column " << x;
+              ASSERT_EQ(std::memcmp(band.Cycles() + x * rows, whole->Cycles() + at,
+                                    sizeof(int32_t) * rows),
+                        0);
+            }
+          }
+        }
+      }
+    }
+  }
+  SetEnginePath(TEnginePath::Auto);
+
+  // A band must lie within the grid.
+  TFractArray band(13, 5);
+  uint64_t steps = 0;
+  std::string error;
+  EXPECT_FALSE(ComputeStrip(props, band, 0, 13, steps, error, TColumnsDoneUpdate::EachColumn, 33));
+  EXPECT_EQ(error, "The results of 13 x 5 pixels from row 33 do not fit the grid of 13 x 37 pixels.");
+  EXPECT_FALSE(ComputeStrip(props, band, 0, 13, steps, error, TColumnsDoneUpdate::EachColumn, -2));
+  // However large the whole grid: a band of it needs only its own memory.
+  props.XResolution.SetValue(1000);
+  props.YResolution.SetValue(300000);
+  EXPECT_FALSE(CheckComputable(props, error));
+  TFractArray wide(1000, 5);
+  EXPECT_TRUE(ComputeStrip(props, wide, 0, 1000, steps, error, TColumnsDoneUpdate::EachColumn,
+                           150000))
+      << error;
 }
