@@ -8,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-#include "cli/CliRender.h"
 #include "core/colour/PictureRender.h"
 #include "core/colour/TColorPalette1DItem.h"
 #include "core/colour/TVoldViewProps.h"
@@ -23,6 +22,9 @@
 #include "core/fractal/TFractProps.h"
 #include "core/report/ErrorReporter.h"
 #include "png/PicturePng.h"
+#ifdef VELMORA_WHOLE_PICTURES
+#include "render/PictureFile.h"
+#endif
 
 namespace {
 
@@ -424,13 +426,21 @@ int RenderCommand(const TOptions& o) {
     return kExitOk;
   }
   // Other formats are written whole by Qt's writers, where the build has them.
-  if (!CanWritePictureFormat(out, size.width, size.height, error)) return Failure(error);
+#ifdef VELMORA_WHOLE_PICTURES
+  if (!WholePictureWritable(out, size.width, size.height, error)) {
+    return Failure("Cannot write \"" + out + "\": " + error);
+  }
   std::vector<uint32_t> argb;
   if (!RenderPicture(c.props, c.settings, size, o.threads.value_or(0), {}, argb, error)) {
     return Failure("Cannot render \"" + o.positional[0] + "\": " + error);
   }
-  if (!WritePicture(argb, size.width, size.height, out, error)) return Failure(error);
+  if (!WriteWholePicture(argb, size.width, size.height, out, error)) {
+    return Failure("Cannot write \"" + out + "\": " + error);
+  }
   return kExitOk;
+#else
+  return Failure("Cannot write \"" + out + "\": this build of velmora-cli writes PNG files only.");
+#endif
 }
 
 int AssembleCommand(const TOptions& o) {
