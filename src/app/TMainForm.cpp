@@ -59,6 +59,8 @@ const TCommand kCommands[] = {
     {"FileSaveAs", "Save &As...", "Ctrl+A", "Save As|Save current file with different name"},
     {"CopyPicture", "Cop&y Picture", "Ctrl+C",
      "Copy Picture|Copy the picture of the current fractal to the clipboard"},
+    {"ExportPicture", "&Export Picture...", "Ctrl+E",
+     "Export Picture|Save the picture of the current fractal as an image"},
     {"FileRevert", "&Revert", "Ctrl+Shift+R", "Discard changes and re-open the file"},
     {"Register", "&Register...", "N", "Register|Register a wave using a name"},
     {"Options", "Options...", "", ""},
@@ -186,6 +188,7 @@ void TMainForm::CreateActions() {
   on("FileSave", [this] { FileSaveExecute(); });
   on("FileSaveAs", [this] { FileSaveAsExecute(); });
   on("CopyPicture", [this] { CopyPictureExecute(); });
+  on("ExportPicture", [this] { ExportPictureExecute(); });
   on("FileRevert", [this] { FileRevertExecute(); });
   on("Register", [this] { RegisterExecute(); });
   on("FileExit", [this] { close(); });
@@ -246,6 +249,7 @@ void TMainForm::CreateMenus() {
   file->addAction(Action("FileClose"));
   file->addAction(Action("FileSave"));
   file->addAction(Action("FileSaveAs"));
+  file->addAction(Action("ExportPicture"));
   file->addAction(Action("CopyPicture"));
   file->addSeparator();
   file->addAction(Action("FileExit"));
@@ -414,6 +418,7 @@ void TMainForm::ActionList1Update() {
       Action("FileSave")->setEnabled(unit->NeedsSave());
       Action("FileSaveAs")->setEnabled(unit->CanSaveFract());
       Action("CopyPicture")->setEnabled(true);
+      Action("ExportPicture")->setEnabled(true);
       Action("FileRevert")->setEnabled(!unit->FileName().empty() && unit->NeedsSave());
       Action("FractProps")->setEnabled(true);
       const uint8_t mode = window->Mode();
@@ -441,6 +446,7 @@ void TMainForm::ActionList1Update() {
       m_editName->setText("");
       m_editName->setEnabled(false);
       for (const char* name : {"FileProperties", "FileSave", "FileSaveAs", "CopyPicture",
+                               "ExportPicture",
                                "FileRevert", "FractProps",
                                "DuplicateWave", "ZoomIn", "ZoomOut", "CreateJuliaFromMandelbrot",
                                "DrawPoints", "AddNextPoints", "GroupAsPolynoom", "RemovePoints",

@@ -66,6 +66,7 @@ class TMainForm : public QMainWindow, public TShellServices {
   bool FileRevertExecute();
   // The active window's fractal picture to the clipboard.
   void CopyPictureExecute();
+  void ExportPictureExecute();
   void RegisterExecute();
   void FractPropsExecute();
   void ViewVoldExecute();
@@ -159,5 +160,8 @@ class TMainForm : public QMainWindow, public TShellServices {
   TDlgSelZoom* m_selZoom = nullptr;
   bool m_busy = false;
   bool m_shown = false;
+  // The folder and the samples of the last picture exported, proposed for the next one.
+  std::string m_exportFolder;
+  int32_t m_exportSamples = 1;
   QMetaObject::Connection m_idleConnection;
 };

@@ -4,14 +4,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "app/PictureExport.h"
 #include "app/TMDIChildWave.h"
 #include "app/TMainForm.h"
 #include "app/TUnit.h"
 #include "app/TViewWave.h"
+#include "app/dialogs/TDlgExportPicture.h"
 #include "app/dialogs/TDlgFractal.h"
 #include "app/dialogs/TDlgRegisterWave.h"
 #include "app/dialogs/TDlgVoldViewProps.h"
@@ -235,6 +238,45 @@ void TMainForm::CopyPictureExecute() {
   TMDIChildWave* window = ActiveFractalWindow();
   if (window == nullptr) return;
   QApplication::clipboard()->setImage(window->View()->FractalPicture());
+}
+
+void TMainForm::ExportPictureExecute() {
+  TMDIChildWave* window = ActiveFractalWindow();
+  if (window == nullptr) return;
+  TViewWave* view = window->View();
+  TUnitFract* unit = window->unitWave();
+  TPictureExportJob job;
+  job.props = view->GetFractProps();
+  job.settings = view->GetViewProps();
+  // The picture carries the bytes Save writes of the window.
+  job.fractalBytes = FractalFileText(job.settings, job.props);
+
+  // Proposed: beside the fractal's file, or in the folder of the last export, named as the
+  // window; at the grid's size.
+  TExportChoice proposal;
+  const QString source = FromBytes(unit->FileName());
+  QString path;
+  if (!source.isEmpty()) {
+    const QFileInfo info(source);
+    path = info.dir().filePath(info.completeBaseName() + ".png");
+  } else {
+    const QDir folder(m_exportFolder.empty() ? QDir::currentPath() : FromBytes(m_exportFolder));
+    path = folder.filePath(QString::fromStdString(unit->Name()) + ".png");
+  }
+  proposal.path = ToBytes(path);
+  proposal.width = job.props.XResolution.GetValue();
+  proposal.height = job.props.YResolution.GetValue();
+  proposal.samples = m_exportSamples;
+  TDlgExportPicture dialog(this, proposal, view->ClientWidth(), view->ClientHeight());
+  if (dialog.exec() != QDialog::Accepted) return;
+  job.choice = dialog.Choice();
+  m_exportFolder = ToBytes(QFileInfo(FromBytes(job.choice.path)).absolutePath());
+  m_exportSamples = job.choice.samples;
+  std::string reason;
+  if (RunPictureExport(this, job, reason) == TExportResult::Failed) {
+    ErrorReporter.ShowMessage("Cannot export the picture \"" + job.choice.path + "\": " + reason,
+                              "File Error", TMessageIcon::Error);
+  }
 }
 
 void TMainForm::RegisterExecute() {

@@ -21,7 +21,7 @@ constexpr TPage kPages[] = {
     {kHelpColorDialog, ":/help/colours.html"},     {kHelpPaletteEditor, ":/help/palette.html"},
     {kHelpRegister, ":/help/names.html"},          {kHelpSelectZoom, ":/help/index.html"},
     {kHelpOpenProject, ":/help/projects.html"},    {kHelpNewProject, ":/help/projects.html"},
-    {kHelpExportProject, ":/help/projects.html"},
+    {kHelpExportProject, ":/help/projects.html"},  {kHelpExportPicture, ":/help/pictures.html"},
 };
 
 }  // namespace

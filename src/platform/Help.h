@@ -13,6 +13,7 @@ enum THelpContext : int {
   kHelpOpenProject = 53,
   kHelpNewProject = 54,
   kHelpExportProject = 56,
+  kHelpExportPicture = 60,
 };
 
 // Opens the program's help at the page of context (the contents for an unknown one), in one
