@@ -8,9 +8,11 @@
 
 #include "core/files/SafeFile.h"
 
-// libpng reports errors by a long jump back to the setjmp of the function that called it.
-// Each function below that calls libpng sets that point first and keeps no object with a
-// destructor of its own between it and the calls, so the jump skips nothing that must run.
+// libpng reports errors by a long jump back to the setjmp of the function that called it. The
+// functions that call libpng where it may fail are small ones of their own, with plain values
+// only, which set that point first: the jump skips nothing that must run, and no local of the
+// caller is in doubt after it. They return false after an error, whose text is then in the
+// buffer given to libpng.
 
 namespace {
 
@@ -21,6 +23,76 @@ void PngError(png_structp png, png_const_charp message) {
 }
 
 void PngWarning(png_structp, png_const_charp) {}
+
+bool StartPng(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height,
+              const TPngEncoding& encoding, png_textp texts, int textCount) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, encoding.level);
+  png_set_compression_strategy(png, encoding.strategy);
+  png_set_compression_buffer_size(png, 1 << 18);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, encoding.filter);
+  if (textCount > 0) png_set_text(png, info, texts, textCount);
+  png_write_info(png, info);
+  return true;
+}
+
+// Writes rows of width ARGB pixels as RGB through the row buffer out.
+bool PutRows(png_structp png, png_bytep out, const uint32_t* argb, int32_t width, int32_t rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  for (int32_t y = 0; y < rows; ++y) {
+    const uint32_t* in = argb + static_cast<size_t>(y) * static_cast<size_t>(width);
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t p = in[x];
+      out[3 * x] = static_cast<png_byte>(p >> 16);
+      out[3 * x + 1] = static_cast<png_byte>(p >> 8);
+      out[3 * x + 2] = static_cast<png_byte>(p);
+    }
+    png_write_row(png, out);
+  }
+  return true;
+}
+
+bool EndPng(png_structp png) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_write_end(png, nullptr);
+  return true;
+}
+
+struct THeader {
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  int depth = 0;
+  int colourType = 0;
+  int interlace = 0;
+};
+
+bool ReadHeader(png_structp png, png_infop info, std::FILE* file, int signatureBytes,
+                THeader& header) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_init_io(png, file);
+  png_set_sig_bytes(png, signatureBytes);
+  png_read_info(png, info);
+  png_get_IHDR(png, info, &header.width, &header.height, &header.depth, &header.colourType,
+               &header.interlace, nullptr, nullptr);
+  return true;
+}
+
+// Reads rows of width pixels of channels bytes through the row buffer in, as opaque ARGB.
+bool GetRows(png_structp png, png_bytep in, int32_t channels, uint32_t* argb, int32_t width,
+             int32_t rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  for (int32_t y = 0; y < rows; ++y) {
+    png_read_row(png, in, nullptr);
+    uint32_t* out = argb + static_cast<size_t>(y) * static_cast<size_t>(width);
+    for (int32_t x = 0; x < width; ++x) {
+      const png_byte* p = in + channels * x;
+      out[x] = 0xFF000000u | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | uint32_t{p[2]};
+    }
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -90,22 +162,12 @@ bool TPngWriter::Begin(const std::string& path, int32_t width, int32_t height,
     return false;
   }
   TState& s = *state;
-  if (setjmp(png_jmpbuf(s.png))) {
+  png_set_write_fn(s.png, &s.file, WriteToFile, FlushFile);
+  if (!StartPng(s.png, s.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                encoding, s.textChunks.data(), static_cast<int>(s.textChunks.size()))) {
     errorText = std::string("The PNG picture cannot be written: ") + s.message + ".";
     return false;
   }
-  png_set_write_fn(s.png, &s.file, WriteToFile, FlushFile);
-  png_set_IHDR(s.png, s.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(s.png, encoding.level);
-  png_set_compression_strategy(s.png, encoding.strategy);
-  png_set_compression_buffer_size(s.png, 1 << 18);
-  png_set_filter(s.png, PNG_FILTER_TYPE_BASE, encoding.filter);
-  if (!s.textChunks.empty()) {
-    png_set_text(s.png, s.info, s.textChunks.data(), static_cast<int>(s.textChunks.size()));
-  }
-  png_write_info(s.png, s.info);
   m_state = std::move(state);
   return true;
 }
@@ -121,21 +183,10 @@ bool TPngWriter::WriteRows(const uint32_t* argb, int32_t rows, std::string& erro
     s.failed = true;
     return false;
   }
-  if (setjmp(png_jmpbuf(s.png))) {
+  if (!PutRows(s.png, s.row.data(), argb, s.width, rows)) {
     s.failed = true;
     errorText = std::string("The PNG picture cannot be written: ") + s.message + ".";
     return false;
-  }
-  png_byte* const out = s.row.data();
-  for (int32_t y = 0; y < rows; ++y) {
-    const uint32_t* in = argb + static_cast<size_t>(y) * static_cast<size_t>(s.width);
-    for (int32_t x = 0; x < s.width; ++x) {
-      const uint32_t p = in[x];
-      out[3 * x] = static_cast<png_byte>(p >> 16);
-      out[3 * x + 1] = static_cast<png_byte>(p >> 8);
-      out[3 * x + 2] = static_cast<png_byte>(p);
-    }
-    png_write_row(s.png, out);
   }
   s.rowsWritten += rows;
   if (!s.file.Good()) {
@@ -159,12 +210,11 @@ bool TPngWriter::Finish(std::string& errorText) {
     s.failed = true;
     return false;
   }
-  if (setjmp(png_jmpbuf(s.png))) {
+  if (!EndPng(s.png)) {
     s.failed = true;
     errorText = std::string("The PNG picture cannot be written: ") + s.message + ".";
     return false;
   }
-  png_write_end(s.png, nullptr);
   s.failed = true;  // whatever Commit says, the writer is done
   return s.file.Commit(errorText);
 }
@@ -212,19 +262,16 @@ bool TPngReader::Open(const std::string& path, std::string& errorText) {
     return false;
   }
   TState& s = *state;
-  if (setjmp(png_jmpbuf(s.png))) {
+  THeader header;
+  if (!ReadHeader(s.png, s.info, s.file, sizeof signature, header)) {
     errorText = std::string("it is a damaged PNG picture (") + s.message + ").";
     return false;
   }
-  png_init_io(s.png, s.file);
-  png_set_sig_bytes(s.png, sizeof signature);
-  png_read_info(s.png, s.info);
-  png_uint_32 width = 0;
-  png_uint_32 height = 0;
-  int depth = 0;
-  int colourType = 0;
-  int interlace = 0;
-  png_get_IHDR(s.png, s.info, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
+  const png_uint_32 width = header.width;
+  const png_uint_32 height = header.height;
+  const int depth = header.depth;
+  const int colourType = header.colourType;
+  const int interlace = header.interlace;
   if (depth != 8 || (colourType != PNG_COLOR_TYPE_RGB && colourType != PNG_COLOR_TYPE_RGB_ALPHA) ||
       interlace != PNG_INTERLACE_NONE || width > 65535 || height > 65535) {
     errorText = "it is not an 8-bit RGB picture without interlacing.";
@@ -266,20 +313,10 @@ bool TPngReader::ReadRows(uint32_t* argb, int32_t rows, std::string& errorText) 
     return false;
   }
   TState& s = *m_state;
-  if (setjmp(png_jmpbuf(s.png))) {
+  if (!GetRows(s.png, s.row.data(), s.channels, argb, s.width, rows)) {
     s.failed = true;
     errorText = std::string("it is a damaged PNG picture (") + s.message + ").";
     return false;
-  }
-  png_byte* const in = s.row.data();
-  const int32_t channels = s.channels;
-  for (int32_t y = 0; y < rows; ++y) {
-    png_read_row(s.png, in, nullptr);
-    uint32_t* out = argb + static_cast<size_t>(y) * static_cast<size_t>(s.width);
-    for (int32_t x = 0; x < s.width; ++x) {
-      const png_byte* p = in + channels * x;
-      out[x] = 0xFF000000u | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | uint32_t{p[2]};
-    }
   }
   s.rowsRead += rows;
   return true;
