@@ -5,6 +5,9 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "core/colour/FractalColouring.h"
 #include "core/colour/TVoldViewProps.h"
@@ -30,6 +33,48 @@ const std::array<double, 256>& LinearTable() {
 // Cells per row of the cell picture: whole 64-byte lines, so that threads colouring claims of
 // 16 columns never share a line.
 int64_t CellStride(int64_t columns) { return (columns + 15) / 16 * 16; }
+
+// Averages the blocks of a x a cells of the pixel rows firstRow .. lastRow-1 of a band into
+// width pixels a row.
+void AverageRows(const uint32_t* cells, int64_t stride, int32_t a, int32_t width, int32_t firstRow,
+                 int32_t lastRow, uint32_t* argb) {
+  uint32_t block[kMaxPictureSamples * kMaxPictureSamples];
+  for (int32_t y = firstRow; y < lastRow; ++y) {
+    uint32_t* out = argb + static_cast<size_t>(y) * static_cast<size_t>(width);
+    const uint32_t* first = cells + int64_t{y} * a * stride;
+    if (a == 1) {
+      std::copy_n(first, width, out);
+      continue;
+    }
+    for (int32_t x = 0; x < width; ++x) {
+      for (int32_t j = 0; j < a; ++j) {
+        const uint32_t* row = first + j * stride + int64_t{x} * a;
+        for (int32_t i = 0; i < a; ++i) block[j * a + i] = row[i];
+      }
+      out[x] = AverageArgb(block, a * a);
+    }
+  }
+}
+
+// AverageRows over rows 0 .. rows-1, shared out to up to threads threads; the calling thread
+// takes the first share, and a thread the system cannot start leaves its share to it too.
+void AverageBand(const uint32_t* cells, int64_t stride, int32_t a, int32_t width, int32_t rows,
+                 int32_t threads, uint32_t* argb) {
+  threads = std::clamp(threads, 1, std::max(rows / 4, 1));
+  std::vector<std::thread> helpers;
+  const int32_t mine = static_cast<int32_t>(int64_t{rows} / threads);
+  for (int32_t t = 1; t < threads; ++t) {
+    const int32_t first = static_cast<int32_t>(int64_t{rows} * t / threads);
+    const int32_t last = static_cast<int32_t>(int64_t{rows} * (t + 1) / threads);
+    try {
+      helpers.emplace_back(AverageRows, cells, stride, a, width, first, last, argb);
+    } catch (const std::system_error&) {
+      AverageRows(cells, stride, a, width, first, last, argb);
+    }
+  }
+  AverageRows(cells, stride, a, width, 0, mine, argb);
+  for (std::thread& helper : helpers) helper.join();
+}
 
 }  // namespace
 
@@ -122,7 +167,6 @@ bool RenderPictureRows(const TFractProps& props, const TVoldViewProps& settings,
 
   const int32_t maxCycle = grid.MaxCycle.GetValue();
   const double totalCells = double(columns) * double(lastRow - firstRow) * a;
-  std::vector<uint32_t> block(static_cast<size_t>(a * a));
   for (int32_t top = firstRow; top < lastRow; top += bandRows) {
     const int32_t rows = std::min(bandRows, lastRow - top);
     if (rows != bandRows) {
@@ -152,21 +196,8 @@ bool RenderPictureRows(const TFractProps& props, const TVoldViewProps& settings,
       errorText.clear();  // stopped
       return false;
     }
-    for (int32_t y = 0; y < rows; ++y) {
-      uint32_t* out = argb.data() + static_cast<size_t>(y) * static_cast<size_t>(size.width);
-      const uint32_t* first = cells.get() + int64_t{y} * a * stride;
-      if (a == 1) {
-        std::copy_n(first, size.width, out);
-        continue;
-      }
-      for (int32_t x = 0; x < size.width; ++x) {
-        for (int32_t j = 0; j < a; ++j) {
-          const uint32_t* row = first + j * stride + int64_t{x} * a;
-          for (int32_t i = 0; i < a; ++i) block[static_cast<size_t>(j * a + i)] = row[i];
-        }
-        out[x] = AverageArgb(block.data(), a * a);
-      }
-    }
+    AverageBand(cells.get(), stride, a, size.width, rows,
+                a == 1 ? 1 : (threads > 0 ? threads : DefaultComputeThreads()), argb.data());
     if (!sink(argb.data(), top, rows, errorText)) return false;
   }
   return true;
