@@ -1,5 +1,7 @@
 #include "app/dialogs/TDlgExportPicture.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
