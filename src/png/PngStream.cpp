@@ -16,9 +16,12 @@
 
 namespace {
 
+// The room for libpng's error text.
+constexpr size_t kMessageSize = 256;
+
 void PngError(png_structp png, png_const_charp message) {
   auto* text = static_cast<char*>(png_get_error_ptr(png));
-  std::snprintf(text, 256, "%s", message);
+  std::snprintf(text, kMessageSize, "%s", message);
   png_longjmp(png, 1);
 }
 
@@ -108,7 +111,7 @@ struct TPngWriter::TState {
   int32_t height = 0;
   int32_t rowsWritten = 0;
   bool failed = false;
-  char message[256] = {};
+  char message[kMessageSize] = {};
 
   ~TState() {
     if (png != nullptr) png_destroy_write_struct(&png, &info);
@@ -230,7 +233,7 @@ struct TPngReader::TState {
   int32_t channels = 3;
   int32_t rowsRead = 0;
   bool failed = false;
-  char message[256] = {};
+  char message[kMessageSize] = {};
 
   ~TState() {
     if (png != nullptr) png_destroy_read_struct(&png, &info, nullptr);
