@@ -419,6 +419,33 @@ void PaintRemovePoints(QPainter& p) {
   p.drawLine(QPointF(17.5, 6.5), QPointF(6.5, 17.5));
 }
 
+// A curved arrow turning back to the left (mirrored: forward to the right).
+void DrawTurnArrow(QPainter& p, bool forward) {
+  p.save();
+  if (forward) {
+    p.translate(24, 0);
+    p.scale(-1, 1);
+  }
+  QPainterPath arc;
+  arc.moveTo(7.0, 9.5);
+  arc.lineTo(14.0, 9.5);
+  arc.cubicTo(22.0, 9.5, 22.0, 20.0, 14.0, 20.0);
+  arc.lineTo(9.0, 20.0);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(RoundPen(kInk, 4.6));
+  p.drawPath(arc);
+  p.setPen(RoundPen(kBlue, 2.6));
+  p.drawPath(arc);
+  p.setPen(RoundPen(kInk, 1.0));
+  p.setBrush(kBlue);
+  p.drawPolygon(QPolygonF({{1.5, 9.5}, {9.0, 3.0}, {9.0, 16.0}}));
+  p.restore();
+}
+
+void PaintUndo(QPainter& p) { DrawTurnArrow(p, false); }
+
+void PaintRedo(QPainter& p) { DrawTurnArrow(p, true); }
+
 using TIconPainter = void (*)(QPainter&);
 
 struct TToolImage {
@@ -431,6 +458,8 @@ constexpr TToolImage kToolImages[] = {
     {"FileOpenWave", PaintOpen},
     {"FileSave", PaintSave},
     {"FileSaveAs", PaintSaveAs},
+    {"Undo", PaintUndo},
+    {"Redo", PaintRedo},
     {"DuplicateWave", PaintDuplicate},
     {"CreateJuliaFromMandelbrot", PaintJulia},
     {"FractProps", PaintFractProps},

@@ -49,3 +49,7 @@ void TShellServicesFacade::ChildActivated(TMDIChildWave* window) {
 void TShellServicesFacade::SetNameBox(const std::string& name) {
   if (m_services) m_services->SetNameBox(name);
 }
+
+void TShellServicesFacade::ShowWhere(const std::string& text) {
+  if (m_services) m_services->ShowWhere(text);
+}

@@ -39,6 +39,8 @@ class TShellServices {
   // A fractal window became the active one.
   virtual void ChildActivated(TMDIChildWave* window) = 0;
   virtual void SetNameBox(const std::string& name) = 0;
+  // What lies under the mouse in a view, for the status bar; "" when the mouse left it.
+  virtual void ShowWhere(const std::string& text) = 0;
 };
 
 // The global facade: forwards every call to the installed implementation; without one,
@@ -60,6 +62,7 @@ class TShellServicesFacade {
   bool SaveDocument(TUnitFract* document);
   void ChildActivated(TMDIChildWave* window);
   void SetNameBox(const std::string& name);
+  void ShowWhere(const std::string& text);
 
  private:
   TShellServices* m_services = nullptr;

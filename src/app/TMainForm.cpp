@@ -85,6 +85,7 @@ const TCommand kCommands[] = {
      "About|Displays program information, version number, and copyright"},
     {"keyD", "keyD", "", ""},
     {"Undo", "&Undo", "Ctrl+Z", "Undo|Undo last wave action"},
+    {"Redo", "&Redo", "Ctrl+Y", "Redo|Redo the wave action undone last"},
     {"DeleteUndo", "De&lete Undo", "", "Delete Undo|Forget wave before last wave action"},
     {"ProjectNew", "&New Project...", "Shift+Alt+N", "Create New Project"},
     {"ProjectOpen", "&Open Project...", "Shift+Alt+O", "Open Project"},
@@ -168,6 +169,8 @@ void TMainForm::CreateActions() {
     addAction(action);
     m_actions[c.name] = action;
   }
+  // Redo answers to both keys users know it by.
+  Action("Redo")->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
   for (const char* name : {"ZoomIn", "ZoomOut", "DrawPoints", "CreateJuliaFromMandelbrot",
                            "GroupAsPolynoom", "ViewVold"}) {
     Action(name)->setCheckable(true);
@@ -189,6 +192,9 @@ void TMainForm::CreateActions() {
   on("FileSaveAs", [this] { FileSaveAsExecute(); });
   on("CopyPicture", [this] { CopyPictureExecute(); });
   on("ExportPicture", [this] { ExportPictureExecute(); });
+  on("Undo", [this] { UndoExecute(); });
+  on("Redo", [this] { RedoExecute(); });
+  on("DeleteUndo", [this] { DeleteUndoExecute(); });
   on("FileRevert", [this] { FileRevertExecute(); });
   on("Register", [this] { RegisterExecute(); });
   on("FileExit", [this] { close(); });
@@ -262,6 +268,12 @@ void TMainForm::CreateMenus() {
   project->addAction(Action("ProjectExport"));
   project->menuAction()->setVisible(false);
 
+  QMenu* edit = add("Edit", "&Edit", "Undo and redo the changes of the window");
+  edit->addAction(Action("Undo"));
+  edit->addAction(Action("Redo"));
+  edit->addSeparator();
+  edit->addAction(Action("DeleteUndo"));
+
   QMenu* fractal = add("Fractal", "F&ractal", "");
   fractal->addAction(Action("FileProperties"));
   fractal->addAction(Action("ViewVold"));
@@ -328,6 +340,9 @@ void TMainForm::CreateToolBar() {
   m_toolBar->addAction(Action("FileSave"));
   m_toolBar->addAction(twin("FileSaveAs", "Save As|Save current file under a different name"));
   m_toolBar->addSeparator();
+  m_toolBar->addAction(Action("Undo"));
+  m_toolBar->addAction(Action("Redo"));
+  m_toolBar->addSeparator();
   m_toolBar->addAction(Action("DuplicateWave"));
   m_toolBar->addSeparator();
   m_toolBar->addAction(Action("CreateJuliaFromMandelbrot"));
@@ -367,7 +382,67 @@ void TMainForm::CreateStatusBar() {
     statusBar()->addWidget(panel);
     m_panels.push_back(panel);
   }
+  // Two more: where the mouse points in a view and what its cell did, and how the active
+  // window's computation goes (or that it has reached the precision of the numbers). They
+  // share the room that is left; a long text is cut, and its tool tip holds all of it.
+  for (int i = 8; i < 10; ++i) {
+    auto* panel = new QLabel(this);
+    panel->setObjectName(QString("StatusPanel%1").arg(i));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setMinimumWidth(60);
+    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(panel, i == 8 ? 3 : 2);
+    m_panels.push_back(panel);
+  }
   statusBar()->setSizeGripEnabled(true);
+  m_computingTimer.setInterval(250);
+  connect(&m_computingTimer, &QTimer::timeout, this, &TMainForm::UpdateComputingPanel);
+  m_computingTimer.start();
+}
+
+void TMainForm::ShowWhere(const std::string& text) {
+  QLabel* panel = m_panels[kWherePanel];
+  const QString shown = QString::fromStdString(text);
+  if (panel->text() == shown) return;
+  panel->setText(shown);
+  panel->setToolTip(shown);
+}
+
+namespace {
+
+// "3 s", "2 min 5 s", "1 h 12 min".
+QString Duration(double seconds) {
+  const auto s = static_cast<qint64>(std::llround(std::max(seconds, 1.0)));
+  if (s < 60) return QString("%1 s").arg(s);
+  if (s < 3600) return QString("%1 min %2 s").arg(s / 60).arg(s % 60);
+  return QString("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+}
+
+}  // namespace
+
+QString TMainForm::ComputingText(const TViewWave& view) {
+  // A computation shows its progress once it has run for about a third of a second.
+  const qint64 ms = view.ComputingFor();
+  if (ms >= 330) {
+    const double share = view.ShareDone();
+    QString text = QString("Computing: %1 %").arg(static_cast<int>(share * 100));
+    if (share > 0.0) text += ", about " + Duration(ms / 1000.0 * (1.0 - share) / share) + " left";
+    return text;
+  }
+  if (ms < 0 && view.AtPrecisionLimit()) return "At the precision of the numbers";
+  return {};
+}
+
+void TMainForm::UpdateComputingPanel() {
+  TMDIChildWave* window = ActiveFractalWindow();
+  const QString text = window != nullptr ? ComputingText(*window->View()) : QString();
+  QLabel* panel = m_panels[kComputingPanel];
+  if (panel->text() == text) return;
+  panel->setText(text);
+  panel->setToolTip(text.startsWith("At the precision")
+                        ? "Neighbouring pixels are hardly apart in the numbers the computer "
+                          "calculates with: zooming in further makes the picture blocky."
+                        : text);
 }
 
 bool TMainForm::event(QEvent* e) {
@@ -403,7 +478,9 @@ TUnit* TMainForm::CurrentDocument() {
 }
 
 void TMainForm::SetMenusVisible(bool visible) {
-  for (const char* name : {"Fractal", "Mode", "Window"}) Menu(name)->menuAction()->setVisible(visible);
+  for (const char* name : {"Edit", "Fractal", "Mode", "Window"}) {
+    Menu(name)->menuAction()->setVisible(visible);
+  }
 }
 
 void TMainForm::ActionList1Update() {
@@ -419,6 +496,9 @@ void TMainForm::ActionList1Update() {
       Action("FileSaveAs")->setEnabled(unit->CanSaveFract());
       Action("CopyPicture")->setEnabled(true);
       Action("ExportPicture")->setEnabled(true);
+      Action("Undo")->setEnabled(window->View()->CanUndo());
+      Action("Redo")->setEnabled(window->View()->CanRedo());
+      Action("DeleteUndo")->setEnabled(window->View()->CanUndo());
       Action("FileRevert")->setEnabled(!unit->FileName().empty() && unit->NeedsSave());
       Action("FractProps")->setEnabled(true);
       const uint8_t mode = window->Mode();
@@ -446,7 +526,7 @@ void TMainForm::ActionList1Update() {
       m_editName->setText("");
       m_editName->setEnabled(false);
       for (const char* name : {"FileProperties", "FileSave", "FileSaveAs", "CopyPicture",
-                               "ExportPicture",
+                               "ExportPicture", "Undo", "Redo", "DeleteUndo",
                                "FileRevert", "FractProps",
                                "DuplicateWave", "ZoomIn", "ZoomOut", "CreateJuliaFromMandelbrot",
                                "DrawPoints", "AddNextPoints", "GroupAsPolynoom", "RemovePoints",

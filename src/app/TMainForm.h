@@ -7,6 +7,8 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QString>
+#include <QTimer>
 
 #include "app/ShellServices.h"
 #include "core/colour/TVoldViewProps.h"
@@ -22,6 +24,7 @@ class QToolBar;
 class TAboutBox;
 class TDlgSelZoom;
 class TMDIChildWave;
+class TViewWave;
 class TUnitFract;
 class TXMLComplexElement;
 
@@ -67,6 +70,9 @@ class TMainForm : public QMainWindow, public TShellServices {
   // The active window's fractal picture to the clipboard.
   void CopyPictureExecute();
   void ExportPictureExecute();
+  void UndoExecute();
+  void RedoExecute();
+  void DeleteUndoExecute();
   void RegisterExecute();
   void FractPropsExecute();
   void ViewVoldExecute();
@@ -113,6 +119,13 @@ class TMainForm : public QMainWindow, public TShellServices {
   bool SaveDocument(TUnitFract* document) override;
   void ChildActivated(TMDIChildWave* window) override;
   void SetNameBox(const std::string& name) override;
+  void ShowWhere(const std::string& text) override;
+  // The status panels added to the design's eight.
+  static constexpr size_t kWherePanel = 8;
+  static constexpr size_t kComputingPanel = 9;
+  // The computing panel's text for a view: progress while it computes, the precision limit.
+  static QString ComputingText(const TViewWave& view);
+  void UpdateComputingPanel();
 
   TVoldViewProps defaultView;
   TFractProps defaultFractal;
@@ -153,6 +166,7 @@ class TMainForm : public QMainWindow, public TShellServices {
   std::map<std::string, QMenu*> m_menus;
   std::vector<QAction*> m_toolBarTwins;
   std::vector<QLabel*> m_panels;
+  QTimer m_computingTimer;
   QMdiArea* m_mdiArea = nullptr;
   QToolBar* m_toolBar = nullptr;
   QLineEdit* m_editName = nullptr;

@@ -211,8 +211,7 @@ bool TMainForm::FileRevertExecute() {
   SetBusyCursor();
   std::string reason;
   TViewWave* view = window->View();
-  const TVoldViewProps previousSettings = view->GetViewProps();
-  TVoldViewProps settings = previousSettings;
+  TVoldViewProps settings = view->GetViewProps();
   TFractProps props = view->GetFractProps();
   // The file is read into copies: a file that cannot be read leaves the window as it was.
   if (!unitWave->Read(waveFile, settings, props, reason)) {
@@ -221,11 +220,8 @@ bool TMainForm::FileRevertExecute() {
                               "File Error", TMessageIcon::Error);
     return false;
   }
-  view->SetViewProps(settings);
-  view->RequestFullRepaint();
-  // So does a record that cannot be computed.
-  if (!view->ApplyFractProps(props)) {
-    view->SetViewProps(previousSettings);
+  // So does a record that cannot be computed. Undo goes back to the changes reverted.
+  if (!view->ChangeState({props, settings}, true, true)) {
     RestoreCursor();
     return false;
   }
@@ -299,8 +295,9 @@ void TMainForm::FractPropsExecute() {
   TViewWave* view = window->View();
   TDlgFractal dialog(this, view->ClientHeight(), view->ClientWidth(), &defaultFractal,
                      view->GetFractProps());
-  // A record the view refuses changes nothing, the change mark included.
-  if (dialog.exec() == QDialog::Accepted && view->ApplyFractProps(dialog.GetFractProps())) {
+  // A record the view refuses changes nothing, the change mark and the history included.
+  if (dialog.exec() == QDialog::Accepted &&
+      view->ChangeState({dialog.GetFractProps(), view->GetViewProps()}, true, true)) {
     window->unitWave()->SetChanged();
   }
 }
@@ -310,11 +307,33 @@ void TMainForm::ViewVoldExecute() {
   if (window == nullptr) return;
   TViewWave* view = window->View();
   TDlgVoldViewProps dialog(this, &defaultView, view->GetViewProps());
-  if (dialog.exec() == QDialog::Accepted) {
-    view->SetViewProps(dialog.GetViewProps());
+  if (dialog.exec() == QDialog::Accepted &&
+      view->ChangeState({view->GetFractProps(), dialog.GetViewProps()}, true, false)) {
     window->unitWave()->SetChanged();
-    view->RequestFullRepaint();
   }
+}
+
+void TMainForm::UndoExecute() {
+  TMDIChildWave* window = ActiveFractalWindow();
+  bool marksChanged = false;
+  if (window != nullptr && window->View()->Undo(marksChanged) && marksChanged) {
+    window->unitWave()->SetChanged();
+  }
+  ActionList1Update();
+}
+
+void TMainForm::RedoExecute() {
+  TMDIChildWave* window = ActiveFractalWindow();
+  bool marksChanged = false;
+  if (window != nullptr && window->View()->Redo(marksChanged) && marksChanged) {
+    window->unitWave()->SetChanged();
+  }
+  ActionList1Update();
+}
+
+void TMainForm::DeleteUndoExecute() {
+  if (TMDIChildWave* window = ActiveFractalWindow()) window->View()->ForgetHistory();
+  ActionList1Update();
 }
 
 void TMainForm::ToggleMode(uint8_t mode) {

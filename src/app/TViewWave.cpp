@@ -14,11 +14,18 @@
 #include "app/TMDIChildWave.h"
 #include "core/colour/FractalColouring.h"
 #include "core/fractal/Engine.h"
+#include "core/fractal/PointInfo.h"
 #include "core/fractal/TFractArray.h"
 #include "core/report/Assert.h"
 #include "core/report/ErrorReporter.h"
 #include "core/values/ValuesAlg.h"
+#include "platform/Dialogs.h"
 #include "render/QImageCanvas.h"
+
+const char* const kBeyondPrecisionQuestion =
+    "The picture has reached the precision of the numbers: neighbouring pixels can hardly be "
+    "told apart any more, and zooming in further makes the picture blocky. Zoom in all the "
+    "same?";
 
 TViewWave::TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const TFractProps& props)
     : QWidget(owner),
@@ -52,6 +59,7 @@ bool TViewWave::StartComputation() {
     return false;
   }
   m_coloursCurrent = true;
+  m_computingSince.start();
   m_plane = m_computation.Pixels();
   m_planeColumns = 0;
   m_finishAfterPaint = false;
@@ -83,12 +91,57 @@ void TViewWave::SetFractalBoundsAndRestart(double left, double top, double right
       !std::isfinite(bottom) || left == right || top == bottom) {
     return;
   }
-  TFractProps props = m_fractProps;
-  props.Left.SetValue(left);
-  props.Top.SetValue(top);
-  props.Right.SetValue(right);
-  props.Bottom.SetValue(bottom);
-  ApplyFractProps(props);
+  TWaveState next = State();
+  next.props.Left.SetValue(left);
+  next.props.Top.SetValue(top);
+  next.props.Right.SetValue(right);
+  next.props.Bottom.SetValue(bottom);
+  ChangeState(next, false, true);
+}
+
+bool TViewWave::ShowState(const TWaveState& state, bool recompute) {
+  const bool newColours = state.settings != m_viewProps;
+  if (recompute || state.props != m_fractProps) {
+    // A new computation: the old picture stays until its columns arrive, unless its colours
+    // are to change too.
+    const TVoldViewProps previous = m_viewProps;
+    SetViewProps(state.settings);
+    if (!ApplyFractProps(state.props)) {
+      SetViewProps(previous);
+      return false;
+    }
+  } else if (newColours) {
+    // Only the colours: the results are painted again.
+    SetViewProps(state.settings);
+  }
+  if (newColours) RequestFullRepaint();
+  return true;
+}
+
+bool TViewWave::ChangeState(const TWaveState& next, bool marksChanged, bool recompute) {
+  const TWaveState left = State();
+  if (!ShowState(next, recompute)) return false;
+  // A state like the one left is not recorded.
+  if (next != left) m_history.Push(left, marksChanged);
+  return true;
+}
+
+bool TViewWave::Undo(bool& marksChanged) {
+  const TWaveState* target = m_history.UndoTarget(marksChanged);
+  if (target == nullptr) return false;
+  const TWaveState left = State();
+  if (!ShowState(*target, false)) return false;
+  m_history.Undone(left);
+  return true;
+}
+
+bool TViewWave::Redo(bool& marksChanged) {
+  const TWaveState* target = m_history.RedoTarget(marksChanged);
+  if (target == nullptr) return false;
+  const TWaveState left = State();
+  if (!ShowState(*target, false)) return false;
+  m_history.Redone(left);
+  return true;
 }
 
 void TViewWave::RequestFullRepaint() {
@@ -249,6 +302,11 @@ void TViewWave::paintEvent(QPaintEvent* event) {
     }
   }
   QPainter painter(this);
+  if (m_panning) {
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.drawImage(m_panOffset, m_panImage);
+    return;
+  }
   if (m_plane != nullptr) {
     const TPixelPlane& plane = *m_plane;
     // Read-only: the columns beyond the shown ones are still being written.
@@ -350,10 +408,50 @@ void TViewWave::ModeChanged() {
 void TViewWave::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);
   EraseSelection();
+  ShellServices.ShowWhere("");
 }
+
+std::string TViewWave::WhereText(int32_t x, int32_t y) const {
+  const double w = std::max(width(), 1);
+  const double h = std::max(height(), 1);
+  const double left = m_fractProps.Left.GetValue();
+  const double right = m_fractProps.Right.GetValue();
+  const double top = m_fractProps.Top.GetValue();
+  const double bottom = m_fractProps.Bottom.GetValue();
+  const double re = left + x / w * (right - left);
+  const double im = top + y / h * (bottom - top);
+  std::string text =
+      PointText(re, im, std::min(std::fabs(right - left) / w, std::fabs(bottom - top) / h));
+  const TFractArray* results = m_computation.FractArray();
+  if (results == nullptr || x < 0 || y < 0 || x >= width() || y >= height()) return text;
+  const auto cellX = static_cast<int32_t>(x * results->Width() / w);
+  const auto cellY = static_cast<int32_t>(y * results->Height() / h);
+  if (cellX >= results->ColumnsDone()) return text + ": not computed yet";
+  const TFractProps& computed = m_computation.Props();
+  return text + ": " +
+         CellResultText(results->GetDepth(cellX, cellY), results->GetCycle(cellX, cellY),
+                        computed.MaxDepth.GetValue(), computed.Cont == 0);
+}
+
+qint64 TViewWave::ComputingFor() const {
+  return m_computation.Running() && m_computingSince.isValid() ? m_computingSince.elapsed() : -1;
+}
+
+double TViewWave::ShareDone() const {
+  const TFractArray* results = m_computation.FractArray();
+  if (results == nullptr || results->Width() == 0) return 0.0;
+  return double(results->ColumnsDone()) / results->Width();
+}
+
+bool TViewWave::AtPrecisionLimit() const { return BeyondPrecision(m_fractProps); }
 
 void TViewWave::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
+  ShellServices.ShowWhere(WhereText(p.x(), p.y()));
+  if (m_panning) {
+    m_panOffset = p - m_panStart;
+    update();
+  }
   if (p == m_lastMouse) return;
   // The first move only tells where the mouse is.
   if (m_lastMouse != QPoint(-1, -1) && ZoomMode()) DrawSelection(p.x(), p.y());
@@ -401,8 +499,74 @@ void TViewWave::mousePressEvent(QMouseEvent* event) {
     }
     return;
   }
-  if (event->button() == Qt::LeftButton && m_owner->Mode() != ModeNone)
+  if (event->button() == Qt::BackButton || event->button() == Qt::ForwardButton) {
+    StepHistory(event->button() == Qt::BackButton);
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  if (m_owner->Mode() != ModeNone) {
     LeftButtonDown(p.x(), p.y());
+    return;
+  }
+  // The picture as the screen shows it follows the mouse until the button is let go.
+  MergePlane();
+  m_panning = true;
+  m_panStart = p;
+  m_panOffset = QPoint();
+  m_panImage = m_image;
+  m_cursorBeforePan = cursor();
+  setCursor(Qt::ClosedHandCursor);
+}
+
+void TViewWave::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && m_panning) EndPan(event->position().toPoint());
+}
+
+void TViewWave::EndPan(const QPoint& at) {
+  m_panning = false;
+  setCursor(m_cursorBeforePan);
+  const QPoint offset = at - m_panStart;
+  m_panOffset = QPoint();
+  const QImage before = std::move(m_panImage);
+  m_panImage = QImage();
+  // Whole cells, so that the cells still known keep their places in the grid.
+  const int32_t columns = m_fractProps.XResolution.GetValue();
+  const int32_t rows = m_fractProps.YResolution.GetValue();
+  const auto cellsX = static_cast<int32_t>(std::lround(double(offset.x()) * columns / width()));
+  const auto cellsY = static_cast<int32_t>(std::lround(double(offset.y()) * rows / height()));
+  if (cellsX == 0 && cellsY == 0) {
+    update();
+    return;
+  }
+  // The part still known stays where it was dropped while the rest is computed.
+  if (!before.isNull() && before.size() == m_image.size()) {
+    m_image.fill(palette().color(QPalette::Window));
+    QPainter painter(&m_image);
+    painter.drawImage(QPointF(double(cellsX) * width() / columns, double(cellsY) * height() / rows),
+                      before);
+  }
+  PanByCells(cellsX, cellsY);
+  update();
+}
+
+void TViewWave::PanByCells(int32_t cellsX, int32_t cellsY) {
+  const int32_t columns = m_fractProps.XResolution.GetValue();
+  const int32_t rows = m_fractProps.YResolution.GetValue();
+  const double left = m_fractProps.Left.GetValue();
+  const double right = m_fractProps.Right.GetValue();
+  const double top = m_fractProps.Top.GetValue();
+  const double bottom = m_fractProps.Bottom.GetValue();
+  // The new grid's column 0 is the old grid's column -cellsX, and so on.
+  SetFractalBoundsAndRestart(MapPixel(left, right, -cellsX, columns),
+                             MapPixel(top, bottom, -cellsY, rows),
+                             MapPixel(left, right, columns - cellsX, columns),
+                             MapPixel(top, bottom, rows - cellsY, rows));
+}
+
+void TViewWave::StepHistory(bool back) {
+  bool marksChanged = false;
+  const bool stepped = back ? Undo(marksChanged) : Redo(marksChanged);
+  if (stepped && marksChanged) m_owner->unitWave()->SetChanged();
 }
 
 void TViewWave::LeftButtonDown(int32_t x, int32_t y) {
@@ -424,6 +588,12 @@ void TViewWave::LeftButtonDown(int32_t x, int32_t y) {
   const TRect r = ClientRect();
   switch (m_owner->Mode()) {
     case ModeZoomIn:
+      // Beyond the precision of the numbers the picture only gets blockier: the user is
+      // asked once whether to go on.
+      if (AtPrecisionLimit() && !m_beyondPrecisionAccepted) {
+        if (AskYesNoCancel(this, kBeyondPrecisionQuestion, "Precision") != TAnswer::Yes) break;
+        m_beyondPrecisionAccepted = true;
+      }
       SetFractalBoundsAndRestart(LinearMap(s.left, r.left, r.right, left, right),
                                  LinearMap(s.top, r.top, r.bottom, top, bottom),
                                  LinearMap(s.right, r.left, r.right, left, right),

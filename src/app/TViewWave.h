@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -13,11 +14,15 @@
 #include "app/TThreadVolumeWriter.h"
 #include "core/canvas/TCanvas.h"
 #include "core/colour/TVoldViewProps.h"
+#include "core/documents/WaveHistory.h"
 #include "core/fractal/TFractProps.h"
 #include "core/orbits/TDrawPointsList.h"
 
 class QPainter;
 class TMDIChildWave;
+
+// The question a zoom in beyond the precision of the numbers asks.
+extern const char* const kBeyondPrecisionQuestion;
 
 // Interaction modes of a fractal window.
 enum : uint8_t {
@@ -56,7 +61,41 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   bool ApplyFractProps(const TFractProps& props);
   void StopComputation();
   // New bounds of the shown rectangle, then a new computation; refused as ApplyFractProps.
+  // A zoom or a pan: the state left goes into the history, without marking the document.
   void SetFractalBoundsAndRestart(double left, double top, double right, double bottom);
+
+  // History. The record and the colour settings as one state.
+  TWaveState State() const { return {m_fractProps, m_viewProps}; }
+  // Shows next, recomputing when asked to or when its record differs (else only painting the
+  // results again), and keeps the state left in the history with marksChanged unless next is
+  // the same. False, with the view and its history unchanged, when the record is refused.
+  bool ChangeState(const TWaveState& next, bool marksChanged, bool recompute);
+  bool CanUndo() const { return m_history.CanUndo(); }
+  bool CanRedo() const { return m_history.CanRedo(); }
+  // One step back or forward; false when there is none or it cannot be shown. marksChanged
+  // tells whether the step marks the document changed.
+  bool Undo(bool& marksChanged);
+  bool Redo(bool& marksChanged);
+  // Forgets every state before the current one.
+  void ForgetHistory() { m_history.ForgetBefore(); }
+
+  // What lies under the pixel (x, y): the point and, once computed, what its cell's
+  // iteration found.
+  std::string WhereText(int32_t x, int32_t y) const;
+  // Milliseconds since the running computation started, -1 when none runs; the share of
+  // its columns done.
+  qint64 ComputingFor() const;
+  double ShareDone() const;
+  // Whether the bounds have reached the precision of the numbers.
+  bool AtPrecisionLimit() const;
+
+  // Whether the picture is being dragged, and by how many pixels.
+  bool Panning() const { return m_panning; }
+  QPoint PanOffset() const { return m_panOffset; }
+  // Moves the picture by whole cells, cells.x() to the right and cells.y() down, and
+  // computes the new bounds: one step in the history.
+  void PanByCells(int32_t cellsX, int32_t cellsY);
+  const TWaveHistory& History() const { return m_history; }
 
   TVoldViewProps GetViewProps() const { return m_viewProps; }
   // The owner requests the repaint afterwards.
@@ -117,6 +156,7 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
@@ -125,6 +165,9 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void DrawSelection(int32_t x, int32_t y);
   void EraseSelection();
   void LeftButtonDown(int32_t x, int32_t y);
+  void EndPan(const QPoint& at);
+  // Undo or Redo of this window from the mouse's side buttons.
+  void StepHistory(bool back);
   void WheelStep(bool up, int32_t x, int32_t y);
   bool ZoomMode() const;
   TRect ClientRect() const { return {0, 0, width(), height()}; }
@@ -139,7 +182,11 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   // Copies the part rect of a picture of the view's size into the backing image.
   void CopyFromPlane(const TPixelPlane& plane, const TRect& rect);
 
+  // Shows state without touching the history.
+  bool ShowState(const TWaveState& state, bool recompute);
+
   TVolumeComputation m_computation;
+  TWaveHistory m_history;
   TVoldViewProps m_viewProps;
   TFractProps m_fractProps;
   TMDIChildWave* m_owner;
@@ -151,6 +198,16 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   TRect m_selection;
   bool m_selectionShown = false;
   QPoint m_lastMouse{-1, -1};
+  // Dragging the picture in ModeNone: where it started, how far it is, and the picture
+  // as it was, which follows the mouse.
+  bool m_panning = false;
+  QPoint m_panStart;
+  QPoint m_panOffset;
+  QImage m_panImage;
+  QCursor m_cursorBeforePan;
+  QElapsedTimer m_computingSince;
+  // The user chose to zoom in beyond the precision of the numbers; not asked again.
+  bool m_beyondPrecisionAccepted = false;
   int m_wheelAngle = 0;  // eighths of a degree turned and not yet taken as a notch
   QImage m_image;
   const TPixelPlane* m_plane = nullptr;  // the computation's picture the screen shows from

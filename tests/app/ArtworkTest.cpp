@@ -12,7 +12,8 @@
 namespace {
 
 const QStringList kToolActions = {"FileNewWave",     "FileOpenWave",  "FileSave",
-                                  "FileSaveAs",      "DuplicateWave", "CreateJuliaFromMandelbrot",
+                                  "FileSaveAs",      "Undo",          "Redo",
+                                  "DuplicateWave",   "CreateJuliaFromMandelbrot",
                                   "FractProps",      "ViewVold",      "ZoomIn",
                                   "ZoomOut",         "DrawPoints",    "AddNextPoints",
                                   "GroupAsPolynoom", "RemovePoints"};

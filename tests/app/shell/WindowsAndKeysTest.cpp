@@ -39,7 +39,7 @@ TEST_F(TWindowsAndKeysTest, EveryKeyOfTheTableTriggersItsActionWithAllMenusPrese
   ASSERT_NE(Open(file), nullptr);
   form->ProjectFile = dir.File("p.tkp");
   form->ActionList1Update();
-  for (const char* menu : {"File", "Fractal", "Mode", "Window", "Help"})
+  for (const char* menu : {"File", "Edit", "Fractal", "Mode", "Window", "Help"})
     ASSERT_TRUE(form->Menu(menu)->menuAction()->isVisible()) << menu;
   ASSERT_NE(form->Menu("Project"), nullptr);
 
@@ -47,7 +47,8 @@ TEST_F(TWindowsAndKeysTest, EveryKeyOfTheTableTriggersItsActionWithAllMenusPrese
       {"FileNewWave", "Ctrl+N"},       {"FileOpenWave", "Ctrl+O"},
       {"FileRevert", "Ctrl+Shift+R"},
       {"FileSave", "Ctrl+S"},          {"FileSaveAs", "Ctrl+A"},
-      {"CopyPicture", "Ctrl+C"},
+      {"CopyPicture", "Ctrl+C"},       {"ExportPicture", "Ctrl+E"},
+      {"Redo", "Ctrl+Y"},              {"Redo", "Ctrl+Shift+Z"},
       {"Register", "N"},               {"FractProps", "F"},
       {"ViewVold", "V"},               {"ZoomIn", "Z"},
       {"ZoomOut", "Shift+Z"},          {"DrawPoints", "Alt+D"},
@@ -68,6 +69,14 @@ TEST_F(TWindowsAndKeysTest, EveryKeyOfTheTableTriggersItsActionWithAllMenusPrese
     }
     TMDIChildWave* window = form->ActiveFractalWindow();
     window->unitWave()->SetChanged();
+    // Undo needs a state to go back to, Redo one to go forward to.
+    if (std::string(name) == "Undo" || std::string(name) == "Redo") {
+      TFractProps props = window->View()->GetFractProps();
+      window->View()->SetFractalBoundsAndRestart(props.Left.GetValue() / 2, props.Top.GetValue(),
+                                                 props.Right.GetValue(), props.Bottom.GetValue());
+      bool marks = false;
+      if (std::string(name) == "Redo") window->View()->Undo(marks);
+    }
     form->ProjectFile = dir.File("p.tkp");
     form->ActionList1Update();
     ASSERT_TRUE(Enabled(name)) << name;
