@@ -75,10 +75,13 @@ TExportResult RunPictureExport(QWidget* parent, const TPictureExportJob& job,
   progress.setMinimumDuration(kProgressDelayMs);
   progress.setAutoClose(false);
   progress.setAutoReset(false);
-  QObject::connect(&progress, &QProgressDialog::canceled, [&] {
+  const auto cancel = [&] {
     stop.store(true, std::memory_order_relaxed);
     progress.setLabelText("Cancelling...");
-  });
+  };
+  // Escape and the window's close button cancel as the button does.
+  QObject::connect(&progress, &QProgressDialog::canceled, cancel);
+  QObject::connect(&progress, &QDialog::rejected, cancel);
   QEventLoop loop;
   QTimer poll;
   poll.setInterval(25);

@@ -47,7 +47,7 @@ const char* const kTexts[] = {
 // The keys of the command table and a few others.
 const char* const kKeys[] = {
     "Ctrl+N",      "Ctrl+O",      "D",           "Ctrl+S",   "Ctrl+A",   "Ctrl+Shift+R",
-    "Ctrl+C",
+    "Ctrl+C",      "Ctrl+E",      "Ctrl+Y",      "Ctrl+Shift+Z",
     "N",           "F",           "V",           "Z",        "Shift+Z",  "Alt+D",
     "J",           "Alt+W",       "Alt+P",       "Alt+Del",  "Shift+F5", "F4",
     "Shift+F4",    "Alt+F1",      "Ctrl+Z",      "Shift+Alt+N", "Shift+Alt+O", "Shift+S",
@@ -214,8 +214,20 @@ class TRandomUseTest : public TMainFormFixture {
         break;
       }
       case 4:
-      case 5:
         if (view != nullptr) QTest::mouseClick(view, Qt::LeftButton, {}, SomewhereIn(view));
+        break;
+      case 5:
+        if (view == nullptr) break;
+        if (Pick(3) == 0) {
+          // The mouse's side buttons walk the history.
+          QTest::mouseClick(view, Pick(2) == 0 ? Qt::BackButton : Qt::ForwardButton, {},
+                            SomewhereIn(view));
+        } else {
+          // A drag, which moves the picture when no mode is on.
+          QTest::mousePress(view, Qt::LeftButton, {}, SomewhereIn(view));
+          for (int i = Between(0, 3); i > 0; --i) QTest::mouseMove(view, SomewhereIn(view));
+          QTest::mouseRelease(view, Qt::LeftButton, {}, SomewhereIn(view));
+        }
         break;
       case 6:
         if (view != nullptr) QTest::mouseClick(view, Qt::RightButton, {}, SomewhereIn(view));
