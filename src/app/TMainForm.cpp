@@ -420,16 +420,18 @@ QString Duration(double seconds) {
 
 }  // namespace
 
+const char* const TMainForm::kPrecisionLimitText = "Precision limit reached";
+
 QString TMainForm::ComputingText(const TViewWave& view) {
   // A computation shows its progress once it has run for about a third of a second.
   const qint64 ms = view.ComputingFor();
   if (ms >= 330) {
     const double share = view.ShareDone();
-    QString text = QString("Computing: %1 %").arg(static_cast<int>(share * 100));
-    if (share > 0.0) text += ", about " + Duration(ms / 1000.0 * (1.0 - share) / share) + " left";
+    QString text = QString("%1 % done").arg(static_cast<int>(share * 100));
+    if (share > 0.0) text += ", " + Duration(ms / 1000.0 * (1.0 - share) / share) + " left";
     return text;
   }
-  if (ms < 0 && view.AtPrecisionLimit()) return "At the precision of the numbers";
+  if (ms < 0 && view.AtPrecisionLimit()) return kPrecisionLimitText;
   return {};
 }
 
@@ -439,7 +441,7 @@ void TMainForm::UpdateComputingPanel() {
   QLabel* panel = m_panels[kComputingPanel];
   if (panel->text() == text) return;
   panel->setText(text);
-  panel->setToolTip(text.startsWith("At the precision")
+  panel->setToolTip(text == kPrecisionLimitText
                         ? "Neighbouring pixels are hardly apart in the numbers the computer "
                           "calculates with: zooming in further makes the picture blocky."
                         : text);

@@ -123,6 +123,8 @@ class TMainForm : public QMainWindow, public TShellServices {
   // The status panels added to the design's eight.
   static constexpr size_t kWherePanel = 8;
   static constexpr size_t kComputingPanel = 9;
+  // What the computing panel says once the bounds have reached the precision of the numbers.
+  static const char* const kPrecisionLimitText;
   // The computing panel's text for a view: progress while it computes, the precision limit.
   static QString ComputingText(const TViewWave& view);
   void UpdateComputingPanel();
