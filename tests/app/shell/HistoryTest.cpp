@@ -219,9 +219,9 @@ TEST_F(THistoryTest, ALongComputationShowsItsProgress) {
   props.MaxCycle.SetValue(0);
   props.MaxDepth.SetValue(200000);
   ASSERT_TRUE(view->ApplyFractProps(props));
-  QTest::qWait(200);
+  form->UpdateComputingPanel();
   EXPECT_EQ(Panel(9), "") << "not in the first third of a second";
-  QTest::qWait(500);
+  QTest::qWait(700);
   EXPECT_TRUE(Panel(9).contains(QRegularExpression("^[0-9]+ % done"))) << Panel(9).toStdString();
   view->StopComputation();
 }
