@@ -529,6 +529,7 @@ void TViewWave::EndPan(const QPoint& at) {
   m_panOffset = QPoint();
   const QImage before = std::move(m_panImage);
   m_panImage = QImage();
+  if (width() < 1 || height() < 1) return;
   // Whole cells, so that the cells still known keep their places in the grid.
   const int32_t columns = m_fractProps.XResolution.GetValue();
   const int32_t rows = m_fractProps.YResolution.GetValue();
