@@ -1,4 +1,6 @@
 // velmora [FILE]: the fractal explorer. A .vlf file named on the command line opens at start.
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -10,7 +12,31 @@
 #include "platform/Dialogs.h"
 #include "platform/TApplication.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velmora [FILE]\n"
+    "\n"
+    "The fractal explorer. FILE, when given, opens at start: a fractal file (.vlf), a PNG\n"
+    "picture that carries its fractal (.png) or a project (.tkp).\n"
+    "\n"
+    "  -h, --help     print this text and exit\n"
+    "  --version      print the version and exit\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Answered before anything needs a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::fputs("velmora 1.0\n", stdout);
+      return 0;
+    }
+  }
   TApplication app(argc, argv);
   QApplication::setApplicationName("Velmora");
   QApplication::setApplicationVersion("1.0");

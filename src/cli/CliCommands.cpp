@@ -477,6 +477,7 @@ std::string CliUsage() {
          "  assemble OUT.png BAND.png ...  put the bands of a picture together into one PNG,\n"
          "                              the same file a render in one piece writes\n"
          "\n"
+         "--help prints this text, --version the version.\n"
          "--threads defaults to every core; --scalar computes on one thread without vector lanes.\n"
          "--cont 0 gives fractional escape depths (the default), 1 whole depths.\n"
          "Exit codes: 0 success, 1 failure, 2 usage error.\n";
@@ -488,6 +489,10 @@ int RunCli(const std::vector<std::string>& args) {
   const std::string& command = args[0];
   if (command == "--help" || command == "-h" || command == "help") {
     std::printf("%s", CliUsage().c_str());
+    return kExitOk;
+  }
+  if (command == "--version") {
+    std::printf("velmora-cli 1.0\n");
     return kExitOk;
   }
   struct TCommand {

@@ -260,3 +260,28 @@ TEST(CliTest, BandsRenderedApartAssembleIntoTheSingleRender) {
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err.rfind("velmora-cli: a picture of 2 rows has at most 2 bands\n", 0), 0u) << run.err;
 }
+
+TEST(CliTest, HelpAndVersionAnswerWithoutWork) {
+  TTempDir dir;
+  TRun run = Cli("--version", dir);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "velmora-cli 1.0\n");
+  run = Cli("--help", dir);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("--version"), std::string::npos);
+#ifdef VELMORA_GUI_PROGRAM
+  // The program answers before it looks for a display, so this runs anywhere.
+  const std::string gui = std::string("QT_QPA_PLATFORM=none ") + Quote(VELMORA_GUI_PROGRAM);
+  FILE* pipe = popen((gui + " --version").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[64] = {};
+  ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_STREQ(line, "velmora 1.0\n");
+  pipe = popen((gui + " --help").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_STREQ(line, "usage: velmora [FILE]\n");
+#endif
+}
