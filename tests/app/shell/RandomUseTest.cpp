@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -59,6 +60,10 @@ class TRandomUseTest : public TMainFormFixture {
  protected:
   void SetUp() override {
     TMainFormFixture::SetUp();
+    // What the program writes where it was started (an exported picture of a new window)
+    // goes into the test's folder.
+    m_startFolder = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.Path()));
     form->resize(900, 650);
     // Files of every kind the user may come across.
     good = SmallFile("good.vlf", "<XResolution>250<", "<XResolution>120<", "<YResolution>250<",
@@ -107,9 +112,12 @@ class TRandomUseTest : public TMainFormFixture {
     m_modalTimer.stop();
     SetQuestionHandler([](const std::string&, const std::string&) { return TAnswer::No; });
     TMainFormFixture::TearDown();
+    QDir::setCurrent(m_startFolder);
     for (QWidget* window : QApplication::topLevelWidgets())
       if (window->windowTitle() == "Velmora Help") window->close();
   }
+
+  QString m_startFolder;
 
   std::string SmallFile(const std::string& name, const std::string& a, const std::string& b,
                         const std::string& c, const std::string& d) {
