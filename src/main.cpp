@@ -1,4 +1,4 @@
-// velmora [FILE]: the fractal explorer. A .vlf file named on the command line opens at start.
+// velmora [FILE]...: the fractal explorer. The files named on the command line open at start.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -15,10 +15,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velmora [FILE]\n"
+    "usage: velmora [FILE]...\n"
     "\n"
-    "The fractal explorer. FILE, when given, opens at start: a fractal file (.vlf), a PNG\n"
-    "picture that carries its fractal (.png) or a project (.tkp).\n"
+    "The fractal explorer. Each FILE opens at start, in the order given: a fractal file\n"
+    "(.vlf), a PNG picture that carries its fractal (.png) or a project (.tkp).\n"
     "\n"
     "  -h, --help     print this text and exit\n"
     "  --version      print the version and exit\n";

@@ -92,6 +92,8 @@ class TMainForm : public QMainWindow, public TShellServices {
   bool SaveDocumentAs(TUnitFract* document);
   // The argument of the command line, if any; run once when the window is first shown.
   void HandleCommandLine(const std::vector<std::string>& arguments);
+  // One file of the command line; true when it was a project (opened or not).
+  bool OpenFromCommandLine(const std::string& argument);
   // The next generated name, NONAME<n>.
   std::string NextNoName();
 

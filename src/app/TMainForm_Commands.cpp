@@ -385,13 +385,21 @@ void TMainForm::CreateJuliaWindow(const TVoldViewProps& settings, const TFractPr
 }
 
 void TMainForm::HandleCommandLine(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) {
-    ProjectFile.clear();
-    return;
+  // Each file is opened as if it had been the only one, in the order given; a file that
+  // cannot be opened says so and the others still open. A project opened on the way stays
+  // the open project.
+  bool projectOpened = false;
+  for (const std::string& given : arguments) {
+    if (OpenFromCommandLine(given)) projectOpened = !ProjectFile.empty();
   }
+  if (!projectOpened) ProjectFile.clear();
+  UpdateCaption();
+}
+
+bool TMainForm::OpenFromCommandLine(const std::string& given) {
   // A name relative to the folder the program was started in is taken as the full path, so
   // that a project keeps paths that work from anywhere.
-  const std::string argument = ToBytes(QFileInfo(FromBytes(arguments.front())).absoluteFilePath());
+  const std::string argument = ToBytes(QFileInfo(FromBytes(given)).absoluteFilePath());
   // The extension is taken after the last "." of the file-name part, so that dots in
   // folder names or in the name itself do not matter.
   std::string folder, file = argument, name, extension, unused;
@@ -407,16 +415,15 @@ void TMainForm::HandleCommandLine(const std::vector<std::string>& arguments) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (extension == "tkp") {
     OpenProject(argument);
-  } else if (extension == "vlf") {
+    return true;
+  }
+  if (extension == "vlf") {
     OpenFractalFile(argument, "");
-    ProjectFile.clear();
   } else if (extension == "png") {
     OpenFractalPicture(argument);
-    ProjectFile.clear();
   } else {
     ErrorReporter.ShowMessage("Invalid extension \"" + extension + "\" used.", "File Error",
                               TMessageIcon::Information);
-    ProjectFile.clear();
   }
-  UpdateCaption();
+  return false;
 }

@@ -282,6 +282,6 @@ TEST(CliTest, HelpAndVersionAnswerWithoutWork) {
   ASSERT_NE(pipe, nullptr);
   ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
   EXPECT_EQ(pclose(pipe), 0);
-  EXPECT_STREQ(line, "usage: velmora [FILE]\n");
+  EXPECT_STREQ(line, "usage: velmora [FILE]...\n");
 #endif
 }

@@ -1,5 +1,7 @@
 #include "app/TMainForm.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -273,6 +275,21 @@ TEST_F(TMainFormTest, TheCommandLineOpensFractalFilesByTheirLastExtension) {
                               "Cannot read the file: \"" + dir.File("picture.png") +
                               "\", the file does not exist or cannot be opened."});
   EXPECT_EQ(form->ChildWindows().size(), 1u);
+  for (TMDIChildWave* w : form->ChildWindows()) WaitForComputation(w);
+}
+
+TEST_F(TMainFormTest, SeveralFilesOnTheCommandLineOpenEachInTurn) {
+  const std::string a = DefaultFile("a.vlf");
+  const std::string b = DefaultFile("b.vlf");
+  // "Open With" on several files: each opens as if it were the only one; a bad one says so
+  // and the rest still open.
+  form->HandleCommandLine({a, dir.File("notes.txt"), b});
+  std::vector<std::string> opened;
+  for (TMDIChildWave* w : form->ChildWindows()) opened.push_back(w->unitWave()->FileName());
+  std::sort(opened.begin(), opened.end());
+  EXPECT_EQ(opened, (std::vector<std::string>{a, b}));
+  EXPECT_EQ(sink.Texts(), std::vector<std::string>{"Invalid extension \"txt\" used."});
+  EXPECT_TRUE(form->ProjectFile.empty());
   for (TMDIChildWave* w : form->ChildWindows()) WaitForComputation(w);
 }
 
