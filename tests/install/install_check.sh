@@ -8,11 +8,19 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/velmora bin/velmora-cli share/applications/org.velmora.Velmora.desktop \
-         share/mime/packages/velmora.xml; do
+         share/mime/packages/velmora.xml share/man/man1/velmora.1 share/man/man1/velmora-cli.1; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 "$prefix/bin/velmora-cli" --version | grep -qx "velmora-cli 1.0"
 "$prefix/bin/velmora" --version | grep -qx "velmora 1.0"
+
+# The manual pages format without a warning.
+if command -v groff >/dev/null; then
+  for page in velmora velmora-cli; do
+    warnings="$(groff -man -ww -z "$prefix/share/man/man1/$page.1" 2>&1)"
+    [ -z "$warnings" ] || { echo "$page.1: $warnings"; exit 1; }
+  done
+fi
 
 desktop-file-validate "$prefix/share/applications/org.velmora.Velmora.desktop"
 xmllint --noout "$prefix/share/mime/packages/velmora.xml"
