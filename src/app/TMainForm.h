@@ -72,6 +72,8 @@ class TMainForm : public QMainWindow, public TShellServices {
   void ExportPictureExecute();
   void UndoExecute();
   void RedoExecute();
+  // Undo (back) or Redo of the active window, with the change mark the step carries.
+  void StepHistory(bool back);
   void DeleteUndoExecute();
   void RegisterExecute();
   void FractPropsExecute();

@@ -313,19 +313,16 @@ void TMainForm::ViewVoldExecute() {
   }
 }
 
-void TMainForm::UndoExecute() {
-  TMDIChildWave* window = ActiveFractalWindow();
-  bool marksChanged = false;
-  if (window != nullptr && window->View()->Undo(marksChanged) && marksChanged) {
-    window->unitWave()->SetChanged();
-  }
-  ActionList1Update();
-}
+void TMainForm::UndoExecute() { StepHistory(true); }
 
-void TMainForm::RedoExecute() {
+void TMainForm::RedoExecute() { StepHistory(false); }
+
+void TMainForm::StepHistory(bool back) {
   TMDIChildWave* window = ActiveFractalWindow();
   bool marksChanged = false;
-  if (window != nullptr && window->View()->Redo(marksChanged) && marksChanged) {
+  TViewWave* view = window != nullptr ? window->View() : nullptr;
+  if (view != nullptr && (back ? view->Undo(marksChanged) : view->Redo(marksChanged)) &&
+      marksChanged) {
     window->unitWave()->SetChanged();
   }
   ActionList1Update();

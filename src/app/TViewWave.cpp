@@ -126,21 +126,21 @@ bool TViewWave::ChangeState(const TWaveState& next, bool marksChanged, bool reco
   return true;
 }
 
-bool TViewWave::Undo(bool& marksChanged) {
-  const TWaveState* target = m_history.UndoTarget(marksChanged);
-  if (target == nullptr) return false;
-  const TWaveState left = State();
-  if (!ShowState(*target, false)) return false;
-  m_history.Undone(left);
-  return true;
-}
+bool TViewWave::Undo(bool& marksChanged) { return Step(true, marksChanged); }
 
-bool TViewWave::Redo(bool& marksChanged) {
-  const TWaveState* target = m_history.RedoTarget(marksChanged);
+bool TViewWave::Redo(bool& marksChanged) { return Step(false, marksChanged); }
+
+bool TViewWave::Step(bool back, bool& marksChanged) {
+  const TWaveState* target =
+      back ? m_history.UndoTarget(marksChanged) : m_history.RedoTarget(marksChanged);
   if (target == nullptr) return false;
   const TWaveState left = State();
   if (!ShowState(*target, false)) return false;
-  m_history.Redone(left);
+  if (back) {
+    m_history.Undone(left);
+  } else {
+    m_history.Redone(left);
+  }
   return true;
 }
 
@@ -566,8 +566,7 @@ void TViewWave::PanByCells(int32_t cellsX, int32_t cellsY) {
 
 void TViewWave::StepHistory(bool back) {
   bool marksChanged = false;
-  const bool stepped = back ? Undo(marksChanged) : Redo(marksChanged);
-  if (stepped && marksChanged) m_owner->unitWave()->SetChanged();
+  if (Step(back, marksChanged) && marksChanged) m_owner->unitWave()->SetChanged();
 }
 
 void TViewWave::LeftButtonDown(int32_t x, int32_t y) {

@@ -182,6 +182,8 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   // Copies the part rect of a picture of the view's size into the backing image.
   void CopyFromPlane(const TPixelPlane& plane, const TRect& rect);
 
+  // One step back or forward in the history.
+  bool Step(bool back, bool& marksChanged);
   // Shows state without touching the history.
   bool ShowState(const TWaveState& state, bool recompute);
 

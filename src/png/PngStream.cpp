@@ -103,7 +103,6 @@ struct TPngWriter::TState {
   png_structp png = nullptr;
   png_infop info = nullptr;
   TReplacingFile file;
-  std::string path;
   std::vector<TPngText> texts;
   std::vector<png_text> textChunks;
   std::vector<png_byte> row;
@@ -144,7 +143,6 @@ bool TPngWriter::Begin(const std::string& path, int32_t width, int32_t height,
     return false;
   }
   auto state = std::make_unique<TState>();
-  state->path = path;
   state->texts = texts;
   state->width = width;
   state->height = height;

@@ -44,10 +44,6 @@ class TWaveHistory {
 
   // Forgets every state before the current one; the states ahead stay.
   void ForgetBefore() { m_back.clear(); }
-  void Clear() {
-    m_back.clear();
-    m_ahead.clear();
-  }
 
  private:
   struct TEntry {
