@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
   TApplication app(argc, argv);
   QApplication::setApplicationName("Velmora");
   QApplication::setApplicationVersion("1.0");
+  // Ties the windows to the installed desktop entry (its name and icon in task bars).
+  QGuiApplication::setDesktopFileName("org.velmora.Velmora");
   ErrorReporter.SetSink(std::make_unique<TMessageBoxSink>());
   try {
     TMainForm mainForm;

@@ -53,7 +53,7 @@ TMDIChildWave::TMDIChildWave(std::unique_ptr<TUnitFract> document, const TFractP
   m_unitWave = static_cast<TUnitFract*>(Document());
   m_unitWave->FractWindow = this;
   setObjectName("MDIChildWave");
-  setWindowIcon(QIcon(AppIcon(32)));
+  setWindowIcon(AppIconSet());
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   m_viewWave = new TViewWave(this, settings, props);

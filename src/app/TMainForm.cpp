@@ -110,7 +110,7 @@ TMainForm::TMainForm() {
   LogWriteLine("---- START --------------------------------------\n");
   setObjectName("MainForm");
   setWindowTitle(QString("Velmora ") + kVersion);
-  setWindowIcon(QIcon(AppIcon(32)));
+  setWindowIcon(AppIconSet());
   resize(763, 463);
   move(223, 152);
 

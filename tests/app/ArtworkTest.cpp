@@ -4,8 +4,11 @@
 #include <vector>
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +105,16 @@ TEST(ArtworkTest, CursorsAre32SquareWithTheirHotSpotOnThePicture) {
   EXPECT_EQ(ModeCursor(4).hotSpot(), QPoint(12, 12));
   EXPECT_EQ(ModeCursor(5).hotSpot(), ModeCursor(4).hotSpot());
   EXPECT_EQ(ModeCursor(6).hotSpot(), QPoint(12, 12));
+  // On a screen of twice the density the picture has twice the pixels and the hot spot
+  // stays on the same point of it.
+  for (int id = 1; id <= 6; ++id) {
+    const QCursor sharp = ModeCursor(id, 2.0);
+    EXPECT_EQ(sharp.pixmap().size(), QSize(64, 64));
+    EXPECT_EQ(sharp.pixmap().devicePixelRatio(), 2.0);
+    EXPECT_EQ(sharp.hotSpot(), ModeCursor(id, 1.0).hotSpot());
+    const QImage large = sharp.pixmap().toImage();
+    EXPECT_TRUE(OpaqueNear(large, sharp.hotSpot() * 2, 2)) << id;
+  }
   EXPECT_EQ(ModeCursor(0).shape(), Qt::ArrowCursor);
   EXPECT_EQ(ModeCursor(7).shape(), Qt::ArrowCursor);
   EXPECT_EQ(ModeCursor(-1).shape(), Qt::ArrowCursor);
@@ -125,4 +138,37 @@ TEST(ArtworkTest, AppIconIsAnOrangeSetOnABlueDisc) {
     }));
   }
   EXPECT_TRUE(AppIcon(0).isNull());
+}
+
+TEST(ArtworkTest, StandardActionsTakeTheThemesIconWhereTheThemeHasOne) {
+  // A theme of one icon: a red square for zoom-in.
+  QTemporaryDir themes;
+  ASSERT_TRUE(themes.isValid());
+  const QDir root(themes.path());
+  ASSERT_TRUE(root.mkpath("plain/24x24/actions"));
+  QFile index(root.filePath("plain/index.theme"));
+  ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+  index.write("[Icon Theme]\nName=Plain\nDirectories=24x24/actions\n\n"
+              "[24x24/actions]\nSize=24\nContext=Actions\nType=Fixed\n");
+  index.close();
+  QImage red(24, 24, QImage::Format_ARGB32);
+  red.fill(QColor(255, 0, 0));
+  ASSERT_TRUE(red.save(root.filePath("plain/24x24/actions/zoom-in.png")));
+
+  const QStringList oldPaths = QIcon::themeSearchPaths();
+  const QString oldTheme = QIcon::themeName();
+  const QImage ownZoomOut = ToolIcon("ZoomOut").pixmap(QSize(24, 24)).toImage();
+  const QImage ownJulia = ToolIcon("CreateJuliaFromMandelbrot").pixmap(QSize(24, 24)).toImage();
+  QIcon::setThemeSearchPaths({themes.path()});
+  QIcon::setThemeName("plain");
+  const QImage zoomIn = ToolIcon("ZoomIn").pixmap(QSize(24, 24)).toImage();
+  const QImage zoomOut = ToolIcon("ZoomOut").pixmap(QSize(24, 24)).toImage();
+  const QImage julia = ToolIcon("CreateJuliaFromMandelbrot").pixmap(QSize(24, 24)).toImage();
+  QIcon::setThemeName(oldTheme);
+  QIcon::setThemeSearchPaths(oldPaths);
+
+  EXPECT_EQ(QColor(zoomIn.pixel(12, 12)), QColor(255, 0, 0));
+  // What the theme lacks, and what has no standard name, stays ours.
+  EXPECT_EQ(zoomOut, ownZoomOut);
+  EXPECT_EQ(julia, ownJulia);
 }

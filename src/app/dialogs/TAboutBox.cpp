@@ -128,7 +128,7 @@ void TAboutBox::FormPaint(QPainter& painter) {
   const QSize outer = OuterSize();
   const TAboutLayout layout = AboutLayout(outer.width(), outer.height());
   painter.setRenderHint(QPainter::TextAntialiasing);
-  painter.drawPixmap(layout.icon, AppIcon(32));
+  AppIconSet().paint(&painter, QRect(layout.icon, QSize(32, 32)));
   // The texts are written on the box's own grey, as on a canvas with its brush behind.
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(kBackground);
