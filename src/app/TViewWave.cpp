@@ -48,9 +48,9 @@ bool TViewWave::StartComputation() {
   m_computation.Stop();
   MergePlane();
   // A grid of the view's size is painted by the computing threads; the screen shows it.
-  const bool picture = !m_image.isNull() && m_image.size() == size() &&
-                       m_fractProps.XResolution.GetValue() == width() &&
-                       m_fractProps.YResolution.GetValue() == height();
+  const bool picture = !m_image.isNull() && m_image.size() == ClientSize() &&
+                       m_fractProps.XResolution.GetValue() == ClientWidth() &&
+                       m_fractProps.YResolution.GetValue() == ClientHeight();
   std::string error;
   if (!m_computation.Start(m_fractProps, error, &m_viewProps, picture)) {
     // The view colours the cells itself until a start succeeds.
@@ -167,7 +167,7 @@ void TViewWave::Refresh(const TRect& rect) {
 
 void TViewWave::FlushRefresh() {
   m_refreshTimer.stop();
-  if (!m_dirty.isEmpty()) update(m_dirty);
+  if (!m_dirty.isEmpty()) update(ToWidget(m_dirty));
   m_dirty = QRect();
   m_lastFlush.start();
 }
@@ -212,7 +212,7 @@ bool TViewWave::CopyFromComputedPicture(const TRect& rect) {
 
 void TViewWave::PaintRect(const TRect& rect) {
   const TVoldViewProps settings = m_viewProps;
-  if (width() < 2 || m_repaintPending || m_image.isNull()) return;
+  if (ClientWidth() < 2 || m_repaintPending || m_image.isNull()) return;
   MergePlane();
   if (CopyFromComputedPicture(rect)) {
     Refresh(rect);
@@ -235,7 +235,7 @@ void TViewWave::PaintRect(const TRect& rect) {
 }
 
 QImage TViewWave::FractalPicture() const {
-  QImage image(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+  QImage image(std::max(ClientWidth(), 1), std::max(ClientHeight(), 1), QImage::Format_RGB32);
   image.fill(palette().color(QPalette::Window));
   QImageCanvas canvas(image);
   PaintFractalRect(canvas, ClientRect(), ClientRect(), m_computation.FractArray(), m_viewProps,
@@ -249,15 +249,15 @@ void TViewWave::ProgressPaint() {
   const int32_t shown = results->ColumnsShown();
   const int32_t done = results->ColumnsDone();
   const double w = results->Width();
-  const int32_t x0 = static_cast<int32_t>(LinearMap(shown, 0, w, 0, width()));
-  const int32_t x1 = static_cast<int32_t>(LinearMap(done, 0, w, 0, width()));
-  if (x0 < x1 && x1 > 0 && x0 < width()) {
+  const int32_t x0 = static_cast<int32_t>(LinearMap(shown, 0, w, 0, ClientWidth()));
+  const int32_t x1 = static_cast<int32_t>(LinearMap(done, 0, w, 0, ClientWidth()));
+  if (x0 < x1 && x1 > 0 && x0 < ClientWidth()) {
     if (m_plane != nullptr) {
       // The computing threads have painted them: they only need to reach the screen.
       m_planeColumns = x1;
-      Refresh({x0, 0, x1, height()});
+      Refresh({x0, 0, x1, ClientHeight()});
     } else {
-      PaintRect({x0, 0, x1, height()});
+      PaintRect({x0, 0, x1, ClientHeight()});
     }
   }
   results->SetColumnsShown(done);
@@ -292,6 +292,8 @@ void TViewWave::DrawPoints() {
 }
 
 void TViewWave::paintEvent(QPaintEvent* event) {
+  // Moved to a screen of another density: the device size changed without a resize.
+  if (!m_image.isNull() && m_image.size() != ClientSize()) RenewImage();
   if (m_repaintPending) {
     m_repaintPending = false;
     // While the computation's picture is shown, the finished columns are in it already;
@@ -302,8 +304,14 @@ void TViewWave::paintEvent(QPaintEvent* event) {
     }
   }
   QPainter painter(this);
+  // Everything below counts in device pixels, as the backing image does: at a density above
+  // one its pixels reach the screen unscaled and the pen of the rectangle is a device pixel.
+  const qreal ratio = Ratio();
+  QRegion region;
+  for (const QRect& r : event->region()) region += ToDevice(r);
+  if (ratio != 1.0) painter.scale(1 / ratio, 1 / ratio);
   if (m_panning) {
-    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.fillRect(QRect(QPoint(0, 0), ClientSize()), palette().color(QPalette::Window));
     painter.drawImage(m_panOffset, m_panImage);
     return;
   }
@@ -313,18 +321,18 @@ void TViewWave::paintEvent(QPaintEvent* event) {
     const QImage computed(reinterpret_cast<const uchar*>(plane.Pixels()), plane.Width(),
                           plane.Height(), static_cast<qsizetype>(plane.Stride() * sizeof(uint32_t)),
                           QImage::Format_RGB32);
-    const QRect shown(0, 0, m_planeColumns, height());
-    for (const QRect& r : event->region()) {
+    const QRect shown(0, 0, m_planeColumns, ClientHeight());
+    for (const QRect& r : region) {
       const QRect fromComputed = r & shown;
       if (!fromComputed.isEmpty()) painter.drawImage(fromComputed, computed, fromComputed);
-      const QRect rest = r & QRect(m_planeColumns, 0, width() - m_planeColumns, height());
+      const QRect rest = r & QRect(m_planeColumns, 0, ClientWidth() - m_planeColumns, ClientHeight());
       if (!rest.isEmpty()) painter.drawImage(rest, m_image, rest);
     }
   } else {
-    for (const QRect& r : event->region()) painter.drawImage(r, m_image, r);
+    for (const QRect& r : region) painter.drawImage(r, m_image, r);
   }
   if (m_selectionShown) DrawSelectionOutline(painter);
-  if (event->rect().contains(m_dirty)) m_dirty = QRect();
+  if (region.boundingRect().contains(m_dirty)) m_dirty = QRect();
   if (m_finishAfterPaint) {
     // Either would delay this paint, and a call posted before it would come first; one
     // posted now comes after it. It is left out once the view has started again: then the
@@ -338,9 +346,35 @@ void TViewWave::paintEvent(QPaintEvent* event) {
   }
 }
 
-void TViewWave::resizeEvent(QResizeEvent*) {
+void TViewWave::resizeEvent(QResizeEvent*) { RenewImage(); }
+
+int32_t TViewWave::ClientWidth() const { return qRound(width() * Ratio()); }
+
+int32_t TViewWave::ClientHeight() const { return qRound(height() * Ratio()); }
+
+QRect TViewWave::ToWidget(const QRect& r) const {
+  const qreal ratio = Ratio();
+  if (ratio == 1.0 || r.isEmpty()) return r;
+  const int left = static_cast<int>(std::floor(r.left() / ratio));
+  const int top = static_cast<int>(std::floor(r.top() / ratio));
+  const int right = static_cast<int>(std::ceil((r.right() + 1) / ratio));
+  const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) / ratio));
+  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+QRect TViewWave::ToDevice(const QRect& r) const {
+  const qreal ratio = Ratio();
+  if (ratio == 1.0 || r.isEmpty()) return r;
+  const int left = static_cast<int>(std::floor(r.left() * ratio));
+  const int top = static_cast<int>(std::floor(r.top() * ratio));
+  const int right = static_cast<int>(std::ceil((r.right() + 1) * ratio));
+  const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) * ratio));
+  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+void TViewWave::RenewImage() {
   // The picture is painted again at the new size from the results; nothing is recomputed.
-  QImage image(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+  QImage image(std::max(ClientWidth(), 1), std::max(ClientHeight(), 1), QImage::Format_RGB32);
   image.fill(palette().color(QPalette::Window));
   m_image = image;
   m_plane = nullptr;
@@ -351,8 +385,8 @@ void TViewWave::resizeEvent(QResizeEvent*) {
 
 TRect TViewWave::SelectionAt(int32_t x, int32_t y) const {
   const double c = m_owner->SelectionFactor() * 0.5;
-  const double w = width();
-  const double h = height();
+  const double w = ClientWidth();
+  const double h = ClientHeight();
   return {static_cast<int32_t>(x - w * c), static_cast<int32_t>(y - h * c),
           static_cast<int32_t>(x + w * c), static_cast<int32_t>(y + h * c)};
 }
@@ -364,7 +398,9 @@ void TViewWave::UpdateSelectionEdges() {
   edges += QRect(QPoint(s.left, s.bottom), QPoint(s.right, s.bottom));
   edges += QRect(QPoint(s.left, s.top), QPoint(s.left, s.bottom));
   edges += QRect(QPoint(s.right, s.top), QPoint(s.right, s.bottom));
-  update(edges);
+  QRegion onWidget;
+  for (const QRect& r : edges) onWidget += ToWidget(r);
+  update(onWidget);
 }
 
 void TViewWave::DrawSelectionOutline(QPainter& painter) const {
@@ -412,8 +448,8 @@ void TViewWave::leaveEvent(QEvent* event) {
 }
 
 std::string TViewWave::WhereText(int32_t x, int32_t y) const {
-  const double w = std::max(width(), 1);
-  const double h = std::max(height(), 1);
+  const double w = std::max(ClientWidth(), 1);
+  const double h = std::max(ClientHeight(), 1);
   const double left = m_fractProps.Left.GetValue();
   const double right = m_fractProps.Right.GetValue();
   const double top = m_fractProps.Top.GetValue();
@@ -423,7 +459,7 @@ std::string TViewWave::WhereText(int32_t x, int32_t y) const {
   std::string text =
       PointText(re, im, std::min(std::fabs(right - left) / w, std::fabs(bottom - top) / h));
   const TFractArray* results = m_computation.FractArray();
-  if (results == nullptr || x < 0 || y < 0 || x >= width() || y >= height()) return text;
+  if (results == nullptr || x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight()) return text;
   const auto cellX = static_cast<int32_t>(x * results->Width() / w);
   const auto cellY = static_cast<int32_t>(y * results->Height() / h);
   if (cellX >= results->ColumnsDone()) return text + ": not computed yet";
@@ -446,7 +482,7 @@ double TViewWave::ShareDone() const {
 bool TViewWave::AtPrecisionLimit() const { return BeyondPrecision(m_fractProps); }
 
 void TViewWave::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint p = event->position().toPoint();
+  const QPoint p = ToClient(event->position());
   ShellServices.ShowWhere(WhereText(p.x(), p.y()));
   if (m_panning) {
     m_panOffset = p - m_panStart;
@@ -481,7 +517,7 @@ void TViewWave::wheelEvent(QWheelEvent* event) {
   if (delta == 0) return;
   if ((m_wheelAngle > 0 && delta < 0) || (m_wheelAngle < 0 && delta > 0)) m_wheelAngle = 0;
   m_wheelAngle += delta;
-  const QPoint p = event->position().toPoint();
+  const QPoint p = ToClient(event->position());
   while (m_wheelAngle >= kNotch || m_wheelAngle <= -kNotch) {
     const bool up = m_wheelAngle > 0;
     m_wheelAngle += up ? -kNotch : kNotch;
@@ -490,7 +526,7 @@ void TViewWave::wheelEvent(QWheelEvent* event) {
 }
 
 void TViewWave::mousePressEvent(QMouseEvent* event) {
-  const QPoint p = event->position().toPoint();
+  const QPoint p = ToClient(event->position());
   if (event->button() == Qt::RightButton) {
     if (m_owner->Mode() == ModeZoomIn) {
       m_owner->SetMode(ModeZoomOut);
@@ -519,7 +555,7 @@ void TViewWave::mousePressEvent(QMouseEvent* event) {
 }
 
 void TViewWave::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && m_panning) EndPan(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && m_panning) EndPan(ToClient(event->position()));
 }
 
 void TViewWave::EndPan(const QPoint& at) {
@@ -529,12 +565,12 @@ void TViewWave::EndPan(const QPoint& at) {
   m_panOffset = QPoint();
   const QImage before = std::move(m_panImage);
   m_panImage = QImage();
-  if (width() < 1 || height() < 1) return;
+  if (ClientWidth() < 1 || ClientHeight() < 1) return;
   // Whole cells, so that the cells still known keep their places in the grid.
   const int32_t columns = m_fractProps.XResolution.GetValue();
   const int32_t rows = m_fractProps.YResolution.GetValue();
-  const auto cellsX = static_cast<int32_t>(std::lround(double(offset.x()) * columns / width()));
-  const auto cellsY = static_cast<int32_t>(std::lround(double(offset.y()) * rows / height()));
+  const auto cellsX = static_cast<int32_t>(std::lround(double(offset.x()) * columns / ClientWidth()));
+  const auto cellsY = static_cast<int32_t>(std::lround(double(offset.y()) * rows / ClientHeight()));
   if (cellsX == 0 && cellsY == 0) {
     update();
     return;
@@ -543,7 +579,7 @@ void TViewWave::EndPan(const QPoint& at) {
   if (!before.isNull() && before.size() == m_image.size()) {
     m_image.fill(palette().color(QPalette::Window));
     QPainter painter(&m_image);
-    painter.drawImage(QPointF(double(cellsX) * width() / columns, double(cellsY) * height() / rows),
+    painter.drawImage(QPointF(double(cellsX) * ClientWidth() / columns, double(cellsY) * ClientHeight() / rows),
                       before);
   }
   PanByCells(cellsX, cellsY);
@@ -571,8 +607,8 @@ void TViewWave::StepHistory(bool back) {
 
 void TViewWave::LeftButtonDown(int32_t x, int32_t y) {
   const TRect s = SelectionAt(x, y);
-  const double w = width();
-  const double h = height();
+  const double w = ClientWidth();
+  const double h = ClientHeight();
   const double left = m_fractProps.Left.GetValue();
   const double right = m_fractProps.Right.GetValue();
   const double top = m_fractProps.Top.GetValue();

@@ -117,8 +117,11 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void RequestFullRepaint();
   // Paints that part of the fractal into the backing image and schedules it for the screen.
   void PaintRect(const TRect& rect);
-  int32_t ClientWidth() const { return width(); }
-  int32_t ClientHeight() const { return height(); }
+  // The view's size in device pixels: the picture, the mouse, the selection rectangle and
+  // the orbit points all count in them, so that a grid of this size gives one cell a device
+  // pixel on a screen of any density.
+  int32_t ClientWidth() const;
+  int32_t ClientHeight() const;
 
   // Orbit points.
   void AddNextPoints();
@@ -170,7 +173,18 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void StepHistory(bool back);
   void WheelStep(bool up, int32_t x, int32_t y);
   bool ZoomMode() const;
-  TRect ClientRect() const { return {0, 0, width(), height()}; }
+  TRect ClientRect() const { return {0, 0, ClientWidth(), ClientHeight()}; }
+  QSize ClientSize() const { return {ClientWidth(), ClientHeight()}; }
+  // Device pixels a pixel of the widget.
+  qreal Ratio() const { return devicePixelRatioF(); }
+  // A mouse position in device pixels.
+  QPoint ToClient(const QPointF& position) const { return (position * Ratio()).toPoint(); }
+  // The widget's pixels that cover the device pixels of r, and the reverse.
+  QRect ToWidget(const QRect& r) const;
+  QRect ToDevice(const QRect& r) const;
+  // Makes the backing image the view's size in device pixels, blank, and asks for a full
+  // repaint from the results.
+  void RenewImage();
   void Refresh(const TRect& rect);
   void FlushRefresh();
   void UpdateSelectionEdges();
