@@ -105,6 +105,27 @@ TUnitFract* TMainForm::OpenFractalPicture(const std::string& path) {
     return nullptr;
   }
   // A new document, as a new window is: the picture is not its file.
+  return OpenNewDocument(props, settings);
+}
+
+TUnitFract* TMainForm::OpenPaletteFile(const std::string& path) {
+  TVoldViewProps settings = defaultView;
+  // Read into a copy: a file refused half-way would leave a palette without its end stop.
+  TColorPalette1DItem palette(settings.PalOutside);
+  std::string message;
+  const TXMLReadStatus status = palette.LoadFromFile(path, message);
+  if (status != TXMLReadStatus::Ok) {
+    ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
+    return nullptr;
+  }
+  // The palette is shown at work, on the default fractal; the window is a new document and
+  // the palette file stays the palette's.
+  settings.PalOutside = palette;
+  settings.UsePalOutside = true;
+  return OpenNewDocument(defaultFractal, settings);
+}
+
+TUnitFract* TMainForm::OpenNewDocument(const TFractProps& props, const TVoldViewProps& settings) {
   SetBusyCursor();
   auto owned = std::make_unique<TUnitFract>(NextNoName(), "");
   TUnitFract* unit = owned.get();
@@ -418,6 +439,8 @@ bool TMainForm::OpenFromCommandLine(const std::string& given) {
     OpenFractalFile(argument, "");
   } else if (extension == "png") {
     OpenFractalPicture(argument);
+  } else if (extension == "cp1") {
+    OpenPaletteFile(argument);
   } else {
     ErrorReporter.ShowMessage("Invalid extension \"" + extension + "\" used.", "File Error",
                               TMessageIcon::Information);

@@ -293,6 +293,37 @@ TEST_F(TMainFormTest, SeveralFilesOnTheCommandLineOpenEachInTurn) {
   for (TMDIChildWave* w : form->ChildWindows()) WaitForComputation(w);
 }
 
+TEST_F(TMainFormTest, APaletteOnTheCommandLineColoursANewWindowOfTheDefaultFractal) {
+  WriteFileBytes(dir.File("fire.CP1"), ReadFileBytes(VELMORA_TEST_DATA "/palette.cp1"));
+  TColorPalette1DItem expected(form->defaultView.PalOutside);
+  std::string message;
+  ASSERT_EQ(expected.LoadFromFile(dir.File("fire.CP1"), message), TXMLReadStatus::Ok);
+  ASSERT_NE(expected, form->defaultView.PalOutside);
+
+  form->HandleCommandLine({dir.File("fire.CP1")});
+  EXPECT_TRUE(sink.Messages().empty());
+  ASSERT_EQ(form->ChildWindows().size(), 1u);
+  TMDIChildWave* window = form->ChildWindows().front();
+  WaitForComputation(window);
+  // A new document: nothing of it is on disk, and the palette file is not its file.
+  EXPECT_EQ(window->unitWave()->Name().rfind("NONAME", 0), 0u);
+  EXPECT_TRUE(window->unitWave()->FileName().empty());
+  const TVoldViewProps& settings = window->View()->GetViewProps();
+  EXPECT_TRUE(settings.UsePalOutside);
+  EXPECT_EQ(settings.PalOutside, expected);
+  EXPECT_EQ(window->View()->GetFractProps(), form->defaultFractal);
+  EXPECT_EQ(window->View()->GetFractArray()->ColumnsDone(),
+            window->View()->GetFractProps().XResolution.GetValue());
+
+  // A palette that cannot be read says why and opens nothing.
+  WriteFileBytes(dir.File("broken.cp1"), "<?xml version=\"1.0\"?><nothing/>");
+  form->HandleCommandLine({dir.File("broken.cp1"), dir.File("missing.cp1")});
+  ASSERT_EQ(sink.Messages().size(), 2u);
+  EXPECT_EQ(sink.Messages()[0].text.rfind("Cannot read the file: \"" + dir.File("broken.cp1") + "\"", 0), 0u);
+  EXPECT_EQ(sink.Messages()[1].text.rfind("Cannot read the file: \"" + dir.File("missing.cp1") + "\"", 0), 0u);
+  EXPECT_EQ(form->ChildWindows().size(), 1u);
+}
+
 TEST_F(TMainFormTest, NamesAreUniqueAndTheCaptionShowsNameAndFile) {
   TMDIChildWave* a = Open(DefaultFile("a.vlf"));
   form->DuplicateWaveExecute();
