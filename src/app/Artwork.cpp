@@ -124,11 +124,13 @@ QCursor ModeCursor(int id, qreal ratio) {
   if (id < 1 || id > static_cast<int>(std::size(kCursorImages))) return QCursor(Qt::ArrowCursor);
   const TCursorImage& image = kCursorImages[id - 1];
   if (ratio <= 0) ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
-  // Drawn for the device's pixels; the hot spot stays in the cursor's own 32 x 32 units.
+  // Drawn for the device's pixels. The window system takes the hot spot in the picture's
+  // own pixels (X does not scale it by the ratio), so it is scaled with the picture.
   const int side = static_cast<int>(std::ceil(kCursorSize * ratio));
   QPixmap pixmap = QPixmap::fromImage(RenderSvg(image.resource, QSize(side, side)));
   pixmap.setDevicePixelRatio(ratio);
-  return QCursor(pixmap, image.hotX, image.hotY);
+  return QCursor(pixmap, static_cast<int>(std::floor(image.hotX * ratio)),
+                 static_cast<int>(std::floor(image.hotY * ratio)));
 }
 
 QIcon ToolIcon(const QString& actionName) {

@@ -9,9 +9,9 @@
 // sharp at every size and on every screen density.
 
 // The mouse cursor of a cursor id: 1 "DRAW", 2 "DELETE", 3 "REJECT", 4 "ZOOMIN",
-// 5 "ZOOMOUT", 6 "MAND2JUL", each 32 x 32 with its hot spot in those units; 0 and unknown
-// ids give the default arrow. The image is drawn for `ratio` device pixels a unit, by default
-// the highest density of the screens.
+// 5 "ZOOMOUT", 6 "MAND2JUL", each 32 x 32 units; 0 and unknown ids give the default arrow.
+// The image is drawn for `ratio` device pixels a unit, by default the highest density of the
+// screens, and the hot spot is given in the image's pixels.
 QCursor ModeCursor(int id, qreal ratio = 0);
 
 // The tool-bar icon of an action, by the action's name ("FileNewWave", "ZoomIn", ...): the

@@ -148,6 +148,7 @@ TEST(HighDensityArtworkTest, IconsAndCursorsAreDrawnForTheDevicePixels) {
     const QCursor cursor = ModeCursor(id);
     EXPECT_EQ(cursor.pixmap().size(), QSize(64, 64)) << id;
     EXPECT_EQ(cursor.pixmap().devicePixelRatio(), 2.0) << id;
+    EXPECT_EQ(cursor.hotSpot(), ModeCursor(id, 1.0).hotSpot() * 2) << id;
   }
 }
 
