@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what the desktop reads of it: the
-# programs, the desktop entry and the file kinds, with the desktop's own tools.
+# programs, the desktop entry, the icon, the AppStream data and the file kinds, with the
+# desktop's own tools.
 set -euo pipefail
 build="$1"
 prefix="$(mktemp -d)"
@@ -23,6 +24,36 @@ if command -v groff >/dev/null; then
 fi
 
 desktop-file-validate "$prefix/share/applications/org.velmora.Velmora.desktop"
+
+# The icon the desktop entry names: the SVG, and a PNG of the right size for each size of the
+# icon theme, showing the round picture (about three quarters of the square opaque).
+icons="$prefix/share/icons/hicolor"
+grep -qx "Icon=org.velmora.Velmora" "$prefix/share/applications/org.velmora.Velmora.desktop"
+[ -e "$icons/scalable/apps/org.velmora.Velmora.svg" ] || { echo "not installed: the SVG icon"; exit 1; }
+xmllint --noout "$icons/scalable/apps/org.velmora.Velmora.svg"
+for size in 16 24 32 48 64 128 256; do
+  png="$icons/${size}x${size}/apps/org.velmora.Velmora.png"
+  [ -e "$png" ] || { echo "not installed: the ${size}x$size icon"; exit 1; }
+  kind="$(file -b "$png")"
+  [[ "$kind" == "PNG image data, $size x $size, 8-bit/color RGBA,"* ]] ||
+    { echo "${size}x$size icon: $kind"; exit 1; }
+  if command -v convert >/dev/null; then
+    opaque="$(convert "$png" -alpha extract -format '%[fx:round(100 * mean)]' info:)"
+    [ "$opaque" -ge 65 ] && [ "$opaque" -le 82 ] ||
+      { echo "${size}x$size icon: $opaque % opaque"; exit 1; }
+  fi
+done
+
+# The AppStream data names the desktop entry, which is installed beside it.
+metainfo="$prefix/share/metainfo/org.velmora.Velmora.metainfo.xml"
+[ -e "$metainfo" ] || { echo "not installed: the metainfo file"; exit 1; }
+xmllint --noout "$metainfo"
+grep -q '<launchable type="desktop-id">org.velmora.Velmora.desktop</launchable>' "$metainfo"
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$metainfo"
+  # The tree as a whole: the desktop entry the launchable names is found and agrees.
+  appstreamcli validate-tree --no-net "$prefix"
+fi
 xmllint --noout "$prefix/share/mime/packages/velmora.xml"
 
 # The MIME database built from the file knows the extensions and the DOCTYPE lines.
