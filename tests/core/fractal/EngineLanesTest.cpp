@@ -233,6 +233,44 @@ TEST(EngineLanesTest, BoundsDepthsAndHistoriesGiveTheScalarBits) {
   }
 }
 
+TEST(EngineLanesTest, OrbitsEndingAtEveryStepOfTheLoopsBatchesGiveTheScalarBits) {
+  // The lanes step in batches of several steps and stop each lane at its own step: orbits
+  // end on the first, a middle and the last step of a batch and of the next one.
+  std::vector<TFractProps> cases;
+  // On the real axis beyond 1/4, c escapes after a number of steps that grows towards 1/4:
+  // every number from 1 to a few dozen occurs. Depth limits of every residue cut them off.
+  for (int32_t depth : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 33}) {
+    TFractProps props = Grid(97, 1, 2.5, 0.2501, 0.0, -1.0);
+    props.OuterCircle.SetValue(2.0);
+    props.MaxDepth.SetValue(depth);
+    cases.push_back(props);
+  }
+  // Cycles found after every number of steps: a coarse tolerance by the period-2 disc.
+  for (int32_t maxCycle : {1, 2, 3}) {
+    TFractProps props = Grid(37, 29, -1.3, -0.7, 0.3, -0.3);
+    props.InnerDist.SetValue(0.05);
+    props.MaxCycle.SetValue(maxCycle);
+    props.MaxDepth.SetValue(60);
+    cases.push_back(props);
+  }
+  // Faults on the first steps: squares that overflow after one, two or three steps.
+  for (double scale : {1e160, 1e80, 1e40}) {
+    TFractProps props = Grid(31, 7, -scale, scale, scale / 3, -scale / 3);
+    props.OuterCircle.SetValue(1e300);
+    props.MaxDepth.SetValue(9);
+    cases.push_back(props);
+  }
+  for (TFractProps& p : cases) {
+    for (int formula : {0, 1, 2, 3}) {
+      p.Formula = static_cast<uint8_t>(formula);
+      for (uint8_t cont : {0, 1}) {
+        p.Cont = cont;
+        ExpectScalarBits(p, Describe(p));
+      }
+    }
+  }
+}
+
 TEST(EngineLanesTest, FaultHeavyRegionsGiveTheScalarBits) {
   std::vector<TFractProps> cases;
   // Squares overflow at once.
