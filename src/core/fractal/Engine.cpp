@@ -105,7 +105,7 @@ void ComputeColumns(const TSetup& s, TFractArray& target, int32_t firstColumn, i
   const int32_t height = target.Height();
   uint64_t count = 0;
   for (int32_t x = firstColumn; x < lastColumn; ++x) {
-    const double pointRe = MapPixel(s.left, s.right, x, s.xResolution);
+    const double pointRe = MapPixel(s.left, s.right, x * s.columnStride, s.xResolution);
     std::feclearexcept(kFloatFaults);
     for (int32_t y = 0; y < height; ++y) {
       const TComplex point(pointRe, s.rowsIm[y]);
@@ -216,6 +216,7 @@ TSetup SetupOf(const TFractProps& props) {
   setup.left = props.Left.GetValue();
   setup.right = props.Right.GetValue();
   setup.xResolution = props.XResolution.GetValue();
+  setup.columnStride = 1;
   return setup;
 }
 
@@ -352,5 +353,54 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
     return true;
   }
   kComputeColumns[props.Formula](setup, target, firstColumn, lastColumn, columnsDone, steps);
+  return true;
+}
+
+int32_t SampledSize(int32_t size, int32_t stride) { return (size + stride - 1) / stride; }
+
+bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& target,
+                         uint64_t& steps, std::string& errorText) {
+  const TFlagsKeeper flagsKeeper;
+  steps = 0;
+  if (!CheckComputable(props, errorText)) return false;
+  const int32_t width = props.XResolution.GetValue();
+  const int32_t height = props.YResolution.GetValue();
+  if (stride < 1 || target.Width() != SampledSize(width, stride) ||
+      target.Height() != SampledSize(height, stride)) {
+    errorText = "The results of " + GridText(target.Width(), target.Height()) +
+                " pixels do not fit every " + std::to_string(stride) + "th cell of the grid of " +
+                GridText(width, height) + " pixels.";
+    return false;
+  }
+  const int32_t maxCycle = props.MaxCycle.GetValue();
+  const std::unique_ptr<double[]> historyRe = AllocateDoubles(maxCycle);
+  const std::unique_ptr<double[]> historyIm = AllocateDoubles(maxCycle);
+  const int32_t rows = target.Height();
+  const std::unique_ptr<double[]> sampledRows = AllocateDoubles(rows + engine::kRowsPadding);
+  const double* const rowsIm = RowsOf(props);
+  if ((maxCycle > 0 && (historyRe == nullptr || historyIm == nullptr)) || sampledRows == nullptr ||
+      rowsIm == nullptr) {
+    errorText = "Not enough memory for a sample of the grid of " + GridText(width, height) +
+                " pixels.";
+    return false;
+  }
+  // The grid's own row points, every stride-th; the columns' points come from the grid's
+  // mapping too, so each sampled cell is that cell of the grid bit for bit.
+  for (int32_t j = 0; j < rows; ++j) sampledRows[j] = rowsIm[static_cast<int64_t>(j) * stride];
+  std::fill_n(sampledRows.get() + rows, engine::kRowsPadding, 0.0);
+  TSetup setup = SetupOf(props);
+  setup.rowsIm = sampledRows.get();
+  setup.columnStride = stride;
+  setup.historyRe = historyRe.get();
+  setup.historyIm = historyIm.get();
+  const int32_t columns = target.Width();
+  const TEnginePath path = ActiveEnginePath();
+  if (path != TEnginePath::Scalar &&
+      engine::ComputeOnLanes(path, props.Formula, setup, target, 0, columns,
+                             TColumnsDoneUpdate::EachColumn, steps)) {
+    return true;
+  }
+  kComputeColumns[props.Formula](setup, target, 0, columns, TColumnsDoneUpdate::EachColumn,
+                                 steps);
   return true;
 }

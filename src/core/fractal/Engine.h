@@ -58,3 +58,14 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
                   int32_t lastColumn, uint64_t& steps, std::string& errorText,
                   TColumnsDoneUpdate columnsDone = TColumnsDoneUpdate::EachColumn,
                   int32_t firstRow = kAllRows);
+
+// The size of a sample of every stride-th cell of size cells: cells 0, stride, 2 stride ...
+int32_t SampledSize(int32_t size, int32_t stride);
+
+// Computes every stride-th cell of the grid of props in each direction into target, whose
+// cell (i, j) gets exactly what cell (i * stride, j * stride) of the whole grid gets: a coarse
+// picture of the grid at a 1/stride^2 of its cost. target must be SampledSize(XResolution,
+// stride) x SampledSize(YResolution, stride). False, with errorText and nothing written, for
+// a record CheckComputable refuses, a target of another size or missing memory.
+bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& target,
+                         uint64_t& steps, std::string& errorText);

@@ -322,7 +322,7 @@ bool LanesCanTake(int formula, const TSetup& s, int32_t height, int32_t firstCol
     if (!std::isfinite(s.rowsIm[y])) return false;
   }
   for (int32_t x = firstColumn; x < lastColumn; ++x) {
-    if (!std::isfinite(MapPixel(s.left, s.right, x, s.xResolution))) return false;
+    if (!std::isfinite(MapPixel(s.left, s.right, x * s.columnStride, s.xResolution))) return false;
   }
   return true;
 }

@@ -29,6 +29,9 @@ struct TSetup {
   double left;
   double right;
   int32_t xResolution;
+  // Column x of the target is column x * columnStride of the grid: 1 for the grid itself,
+  // more for a sample of its columns.
+  int32_t columnStride;
   const double* rowsIm;  // imaginary part of every row's point, padded by kRowsPadding zeros
   double* historyRe;     // past iterates, newest first
   double* historyIm;

@@ -384,3 +384,58 @@ TEST(EngineLanesTest, ColumnRangesAndColumnsDoneAreKept) {
     EXPECT_EQ(steps, 0u);
   }
 }
+
+TEST(EngineLanesTest, ASampleOfEveryStrideThCellIsThoseCellsOfTheGrid) {
+  std::vector<TFractProps> cases;
+  cases.push_back(Grid(61, 47, -1.5, 1.5, 1.5, -1.5, MapZ));
+  cases.push_back(Grid(64, 40, -2.0, 0.7, 1.2, -1.2, MapC));
+  cases.push_back(Grid(17, 9, 0.5, -2.0, -1.0, 1.0, MapD));
+  TFractProps cycles = Grid(50, 50, -1.77, -1.74, 0.015, -0.015);
+  cycles.MaxCycle.SetValue(3);
+  cycles.MaxDepth.SetValue(2000);
+  cases.push_back(cycles);
+  for (TFractProps props : cases) {
+    for (int formula : {0, 3, 5, 11}) {
+      props.Formula = static_cast<uint8_t>(formula);
+      const TResult whole = Compute(props, TEnginePath::Scalar);
+      std::vector<TEnginePath> paths = LanePaths();
+      paths.push_back(TEnginePath::Scalar);
+      for (TEnginePath path : paths) {
+        for (int32_t stride : {1, 3, 8}) {
+          const TPathScope scope(path);
+          const int32_t width = props.XResolution.GetValue();
+          const int32_t height = props.YResolution.GetValue();
+          TFractArray sample(SampledSize(width, stride), SampledSize(height, stride));
+          uint64_t steps = 0;
+          std::string error;
+          ASSERT_TRUE(ComputeSampledCells(props, stride, sample, steps, error)) << error;
+          EXPECT_EQ(sample.ColumnsDone(), sample.Width());
+          for (int32_t i = 0; i < sample.Width(); ++i) {
+            for (int32_t j = 0; j < sample.Height(); ++j) {
+              const int64_t cell = int64_t{i} * stride * height + int64_t{j} * stride;
+              const float depth = sample.Depths()[int64_t{i} * sample.Height() + j];
+              ASSERT_EQ(std::memcmp(&depth, &whole.array->Depths()[cell], sizeof(float)), 0)
+                  << Describe(props) << ", " << EnginePathName(path) << ", stride " << stride
+                  << ", sample cell " << i << ", " << j;
+              ASSERT_EQ(sample.Cycles()[int64_t{i} * sample.Height() + j],
+                        whole.array->Cycles()[cell]);
+            }
+          }
+          if (stride == 1) {
+            EXPECT_EQ(steps, whole.steps) << Describe(props);
+          }
+        }
+      }
+    }
+  }
+  // The sizes: cells 0, 8 and 16 of 17; a target of another size is refused untouched.
+  EXPECT_EQ(SampledSize(17, 8), 3);
+  EXPECT_EQ(SampledSize(16, 8), 2);
+  EXPECT_EQ(SampledSize(1, 8), 1);
+  TFractArray wrong(2, 2);
+  uint64_t steps = 0;
+  std::string error;
+  EXPECT_FALSE(ComputeSampledCells(Grid(17, 9, -2.0, 1.0, 1.0, -1.0), 8, wrong, steps, error));
+  EXPECT_EQ(error, "The results of 2 x 2 pixels do not fit every 8th cell of the grid of 17 x 9 pixels.");
+  EXPECT_EQ(wrong.ColumnsDone(), 0);
+}
