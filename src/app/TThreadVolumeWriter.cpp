@@ -1,5 +1,6 @@
 #include "app/TThreadVolumeWriter.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <new>
@@ -65,8 +66,32 @@ void TThreadVolumeWriter::Execute() {
   if (m_errorText.empty() && m_failed) m_errorText = "The computation failed.";
 }
 
+void TThreadVolumeWriter::ComputePreview(const TFractProps& props) {
+  const int32_t width = SampledSize(props.XResolution.GetValue(), kPreviewStride);
+  const int32_t height = SampledSize(props.YResolution.GetValue(), kPreviewStride);
+  if (width < 2 || height < 2) return;
+  // Without the memory for it the work goes on without a preview.
+  std::string unused;
+  std::unique_ptr<TFractArray> preview = TFractArray::Create(width, height, unused);
+  if (preview == nullptr) return;
+  for (int32_t x = 0; x < width; x += kStripWidth) {
+    if (Terminated()) return;
+    uint64_t steps = 0;
+    std::string errorText;
+    if (!ComputeSampledCells(props, kPreviewStride, *preview, x, std::min(x + kStripWidth, width),
+                             steps, errorText)) {
+      return;
+    }
+  }
+  m_preview = std::move(preview);
+  m_previewReady.store(true, std::memory_order_release);
+}
+
 void TThreadVolumeWriter::Work() {
   const TFractProps props = ViewWave->GetFractProps();
+  // A coarse picture of the whole grid first, at 1/64 of the grid's cost, for a view whose
+  // computation takes long enough to show it.
+  ComputePreview(props);
 
   TStripCallbacks callbacks;
   callbacks.stopRequested = [this] { return Terminated(); };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -71,6 +72,15 @@ class TThreadVolumeWriter : public TThread {
 
   // The number of FormulaStep evaluations of the finished work.
   uint64_t Steps() const { return m_steps; }
+  // The coarse picture of the grid the work computes first: every kPreviewStride-th cell in
+  // each direction, each exactly that cell of the grid. Null until it is complete; once it
+  // is, it stays as it is for the worker's life. Grids under two preview cells either way get
+  // none.
+  const TFractArray* Preview() const {
+    return m_previewReady.load(std::memory_order_acquire) ? m_preview.get() : nullptr;
+  }
+  static constexpr int32_t kPreviewStride = 8;
+
   // Whether the work ended on a failure, neither finished nor stopped, and why. Read on the
   // GUI thread once the work has ended (from OnTerminate on).
   bool Failed() const { return !m_errorText.empty(); }
@@ -81,12 +91,16 @@ class TThreadVolumeWriter : public TThread {
 
  private:
   void Work();
+  // Computes the preview a few columns at a time, so that a stop request is soon seen.
+  void ComputePreview(const TFractProps& props);
 
   TVolumeWriterView* ViewWave;
   TFractArray* FractArray = nullptr;
   int32_t m_threads;
   TCellColourPlane* m_colours;
   uint64_t m_steps = 0;
+  std::unique_ptr<TFractArray> m_preview;
+  std::atomic<bool> m_previewReady{false};
   bool m_failed = false;
   std::string m_errorText;
 };

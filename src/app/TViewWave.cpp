@@ -37,6 +37,8 @@ TViewWave::TViewWave(TMDIChildWave* owner, const TVoldViewProps& settings, const
   setAttribute(Qt::WA_OpaquePaintEvent);
   m_refreshTimer.setSingleShot(true);
   connect(&m_refreshTimer, &QTimer::timeout, this, &TViewWave::FlushRefresh);
+  m_previewTimer.setSingleShot(true);
+  connect(&m_previewTimer, &QTimer::timeout, this, &TViewWave::ShowPreview);
   setFocusPolicy(Qt::ClickFocus);
 }
 
@@ -64,7 +66,50 @@ bool TViewWave::StartComputation() {
   m_planeColumns = 0;
   m_finishAfterPaint = false;
   ++m_starts;
+  m_previewShown = false;
+  m_previewTimer.start(kPreviewDelay);
   return true;
+}
+
+void TViewWave::ShowPreview() {
+  const TThreadVolumeWriter* worker = m_computation.Worker();
+  const TFractArray* results = m_computation.FractArray();
+  if (worker == nullptr || results == nullptr || !m_computation.Running() || m_image.isNull() ||
+      results->ColumnsDone() >= results->Width()) {
+    return;
+  }
+  const TFractArray* preview = worker->Preview();
+  // Not ready yet, or a full repaint is due that would paint over it.
+  if (preview == nullptr || m_repaintPending) {
+    m_previewTimer.start(kPreviewRetry);
+    return;
+  }
+  const TFractProps& props = m_computation.Props();
+  const int32_t maxCycle = props.MaxCycle.GetValue();
+  QImage blocks(preview->Width(), preview->Height(), QImage::Format_RGB32);
+  for (int32_t j = 0; j < preview->Height(); ++j) {
+    auto* line = reinterpret_cast<QRgb*>(blocks.scanLine(j));
+    for (int32_t i = 0; i < preview->Width(); ++i) {
+      line[i] = ToQRgb(CellColor(preview->GetDepth(i, j), preview->GetCycle(i, j), m_viewProps,
+                                 maxCycle));
+    }
+  }
+  // Sample cell (i, j) is grid cell (8i, 8j): its block covers the grid's cells up to the
+  // next sample, stretched as the grid is to the view. The columns shown stay.
+  const double columns = results->Width();
+  const double rows = results->Height();
+  const double stride = TThreadVolumeWriter::kPreviewStride;
+  const int32_t shown = static_cast<int32_t>(
+      LinearMap(results->ColumnsShown(), 0, columns, 0, ClientWidth()));
+  {
+    QPainter painter(&m_image);
+    painter.setClipRect(QRect(shown, 0, ClientWidth() - shown, ClientHeight()));
+    painter.drawImage(QRectF(0, 0, preview->Width() * stride * ClientWidth() / columns,
+                             preview->Height() * stride * ClientHeight() / rows),
+                      blocks);
+  }
+  m_previewShown = true;
+  update();
 }
 
 void TViewWave::StopComputation() { m_computation.Stop(); }

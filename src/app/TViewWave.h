@@ -139,6 +139,8 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   // The fractal as the view shows it, without orbit points or the selection rectangle: the
   // finished columns of the results in the view's colours, the rest in the window's colour.
   QImage FractalPicture() const;
+  // Whether the current computation's coarse preview has been painted.
+  bool PreviewShown() const { return m_previewShown; }
   // Whether the screen shows columns of a computation's own picture.
   bool ShowsComputedPicture() const { return m_plane != nullptr; }
   // The dotted rectangle last drawn, and whether it is on screen.
@@ -165,6 +167,9 @@ class TViewWave : public QWidget, public TVolumeWriterView {
 
  private:
   void DrawPoints();
+  // Paints the running computation's preview as blocks over the columns not yet shown, once
+  // it is ready.
+  void ShowPreview();
   void DrawSelection(int32_t x, int32_t y);
   void EraseSelection();
   void LeftButtonDown(int32_t x, int32_t y);
@@ -234,4 +239,10 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   QTimer m_refreshTimer;
   QElapsedTimer m_lastFlush;
   static constexpr qint64 kRefreshInterval = 15;  // ms, about a frame
+  // A computation still running after kPreviewDelay shows its coarse preview over the
+  // columns not yet computed; one whose preview is not ready is looked at again later.
+  QTimer m_previewTimer;
+  bool m_previewShown = false;
+  static constexpr int kPreviewDelay = 50;  // ms
+  static constexpr int kPreviewRetry = 15;  // ms
 };

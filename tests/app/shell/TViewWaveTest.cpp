@@ -309,6 +309,15 @@ QRgb CellPixel(const TViewWave& view, int32_t x, int32_t y) {
                           view.GetFractProps().MaxCycle.GetValue()));
 }
 
+// The colour of the preview's block over pixel (x, y) of a view of its grid's size.
+QRgb PreviewPixel(const TViewWave& view, int32_t x, int32_t y) {
+  const TFractArray* preview = view.Computation().Worker()->Preview();
+  const int32_t i = x / 8;
+  const int32_t j = y / 8;
+  return ToQRgb(CellColor(preview->GetDepth(i, j), preview->GetCycle(i, j), view.GetViewProps(),
+                          view.GetFractProps().MaxCycle.GetValue()));
+}
+
 QImage Screen(TViewWave* view) {
   return view->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
@@ -405,11 +414,15 @@ TEST_F(TViewWaveGridSizeTest, WhileComputingTheScreenShowsTheFinishedColumnsOver
   const int32_t shown = view->GetFractArray()->ColumnsShown();
   ASSERT_GE(shown, 8);
   ASSERT_LT(shown, 400) << "the computation was too quick to be looked at";
-  // The columns beyond are being computed meanwhile, into a picture of their own.
+  // The columns beyond are being computed meanwhile, into a picture of their own; until
+  // then they show the old picture or, once it is there, the coarse preview.
   const auto expectScreen = [&](const QImage& screen) {
+    const bool preview = view->PreviewShown();
     for (int32_t y = 0; y < 300; ++y) {
       for (int32_t x = 0; x < 400; ++x) {
-        ASSERT_EQ(screen.pixel(x, y), x < shown ? CellPixel(*view, x, y) : old.pixel(x, y))
+        ASSERT_EQ(screen.pixel(x, y), x < shown  ? CellPixel(*view, x, y)
+                                      : preview ? PreviewPixel(*view, x, y)
+                                                : old.pixel(x, y))
             << x << ", " << y << ", " << shown << " shown";
       }
     }
@@ -425,10 +438,52 @@ TEST_F(TViewWaveGridSizeTest, WhileComputingTheScreenShowsTheFinishedColumnsOver
   TVoldViewProps settings = view->GetViewProps();
   view->SetViewProps(settings);
   EXPECT_FALSE(view->ShowsComputedPicture());
+  const bool preview = view->PreviewShown();
   for (int32_t x = 0; x < 400; x += 7) {
-    ASSERT_EQ(view->Picture().pixel(x, 100),
-              x < shown ? CellPixel(*view, x, 100) : old.pixel(x, 100))
+    ASSERT_EQ(view->Picture().pixel(x, 100), x < shown  ? CellPixel(*view, x, 100)
+                                             : preview ? PreviewPixel(*view, x, 100)
+                                                       : old.pixel(x, 100))
         << x;
   }
   view->StopComputation();
+}
+
+TEST_F(TViewWaveGridSizeTest, ASlowViewShowsACoarsePreviewOfExactCellsThenTheColumns) {
+  MakeSlow();
+  ASSERT_TRUE(view->StartComputation());
+  EXPECT_FALSE(view->PreviewShown());
+  QElapsedTimer timer;
+  timer.start();
+  while (!view->PreviewShown() && view->Computation().Running() && timer.elapsed() < 30000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  ASSERT_TRUE(view->PreviewShown()) << "the computation ended first";
+  const int32_t shown = view->GetFractArray()->ColumnsShown();
+  const TFractArray* preview = view->Computation().Worker()->Preview();
+  ASSERT_NE(preview, nullptr);
+  ASSERT_EQ(preview->Width(), 50);
+  ASSERT_EQ(preview->Height(), 38);
+  // Beyond the columns shown, blocks of 8 x 8 pixels, each of one sample's colour.
+  const QImage screen = Screen(view);
+  for (int32_t y = 0; y < 300; ++y) {
+    for (int32_t x = std::max(shown, 0); x < 400; ++x) {
+      ASSERT_EQ(screen.pixel(x, y), PreviewPixel(*view, x, y)) << x << ", " << y;
+    }
+  }
+  // The samples are the very cells the computation gives.
+  std::vector<float> sampleDepths;
+  for (int32_t i = 0; i < preview->Width(); ++i) {
+    for (int32_t j = 0; j < preview->Height(); ++j) sampleDepths.push_back(preview->GetDepth(i, j));
+  }
+  Wait();
+  ASSERT_EQ(view->GetFractArray()->ColumnsDone(), 400);
+  size_t k = 0;
+  for (int32_t i = 0; i < 50; ++i) {
+    for (int32_t j = 0; j < 38; ++j, ++k) {
+      ASSERT_EQ(view->GetFractArray()->GetDepth(8 * i, 8 * j), sampleDepths[k]) << i << ", " << j;
+    }
+  }
+  // The exact columns have replaced every block.
+  for (int i = 0; i < 500 && view->ShowsComputedPicture(); ++i) QTest::qWait(10);
+  EXPECT_EQ(Screen(view), Expected());
 }
