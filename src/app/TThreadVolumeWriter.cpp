@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <exception>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <string>
 
 #include "core/colour/FractalColouring.h"
@@ -70,12 +72,17 @@ void TThreadVolumeWriter::ComputePreview(const TFractProps& props) {
   const int32_t width = SampledSize(props.XResolution.GetValue(), kPreviewStride);
   const int32_t height = SampledSize(props.YResolution.GetValue(), kPreviewStride);
   if (width < 2 || height < 2) return;
+  // Only for a computation that takes longer than the delay: a quicker one costs nothing.
+  {
+    std::unique_lock<std::mutex> lock(m_previewMutex);
+    if (m_previewWake.wait_for(lock, kPreviewDelay, [this] { return m_workEnded; })) return;
+  }
   // Without the memory for it the work goes on without a preview.
   std::string unused;
   std::unique_ptr<TFractArray> preview = TFractArray::Create(width, height, unused);
   if (preview == nullptr) return;
   for (int32_t x = 0; x < width; x += kStripWidth) {
-    if (Terminated()) return;
+    if (Terminated() || WorkEnded()) return;
     uint64_t steps = 0;
     std::string errorText;
     if (!ComputeSampledCells(props, kPreviewStride, *preview, x, std::min(x + kStripWidth, width),
@@ -87,11 +94,33 @@ void TThreadVolumeWriter::ComputePreview(const TFractProps& props) {
   m_previewReady.store(true, std::memory_order_release);
 }
 
+bool TThreadVolumeWriter::WorkEnded() {
+  const std::lock_guard<std::mutex> lock(m_previewMutex);
+  return m_workEnded;
+}
+
 void TThreadVolumeWriter::Work() {
   const TFractProps props = ViewWave->GetFractProps();
-  // A coarse picture of the whole grid first, at 1/64 of the grid's cost, for a view whose
-  // computation takes long enough to show it.
-  ComputePreview(props);
+  // A coarse picture of the whole grid, at 1/64 of the grid's cost, for a computation still
+  // running after the delay: a thread of its own computes it beside the strips. Without the
+  // thread the work goes on without a preview.
+  std::thread previewThread;
+  try {
+    previewThread = std::thread([this, props] { ComputePreview(props); });
+  } catch (const std::system_error&) {
+  }
+  struct TPreviewEnd {
+    TThreadVolumeWriter* writer;
+    std::thread& thread;
+    ~TPreviewEnd() {
+      {
+        const std::lock_guard<std::mutex> lock(writer->m_previewMutex);
+        writer->m_workEnded = true;
+      }
+      writer->m_previewWake.notify_all();
+      if (thread.joinable()) thread.join();
+    }
+  } previewEnd{this, previewThread};
 
   TStripCallbacks callbacks;
   callbacks.stopRequested = [this] { return Terminated(); };

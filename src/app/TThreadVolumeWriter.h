@@ -1,7 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <memory>
 #include <string>
 
@@ -72,10 +75,10 @@ class TThreadVolumeWriter : public TThread {
 
   // The number of FormulaStep evaluations of the finished work.
   uint64_t Steps() const { return m_steps; }
-  // The coarse picture of the grid the work computes first: every kPreviewStride-th cell in
-  // each direction, each exactly that cell of the grid. Null until it is complete; once it
-  // is, it stays as it is for the worker's life. Grids under two preview cells either way get
-  // none.
+  // The coarse picture of the grid for a computation that runs past kPreviewDelay: every
+  // kPreviewStride-th cell in each direction, each exactly that cell of the grid. Null until
+  // it is complete; once it is, it stays as it is for the worker's life. Grids under two
+  // preview cells either way get none.
   const TFractArray* Preview() const {
     return m_previewReady.load(std::memory_order_acquire) ? m_preview.get() : nullptr;
   }
@@ -91,8 +94,11 @@ class TThreadVolumeWriter : public TThread {
 
  private:
   void Work();
-  // Computes the preview a few columns at a time, so that a stop request is soon seen.
+  // Computes the preview on a thread of its own once the delay is over, unless the work has
+  // ended by then; a few columns at a time, so that a stop request or the work's end is soon
+  // seen.
   void ComputePreview(const TFractProps& props);
+  bool WorkEnded();
 
   TVolumeWriterView* ViewWave;
   TFractArray* FractArray = nullptr;
@@ -101,6 +107,11 @@ class TThreadVolumeWriter : public TThread {
   uint64_t m_steps = 0;
   std::unique_ptr<TFractArray> m_preview;
   std::atomic<bool> m_previewReady{false};
+  // Wakes the preview's thread when the work ends before the delay is over.
+  std::mutex m_previewMutex;
+  std::condition_variable m_previewWake;
+  bool m_workEnded = false;
+  static constexpr std::chrono::milliseconds kPreviewDelay{50};
   bool m_failed = false;
   std::string m_errorText;
 };

@@ -359,7 +359,8 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
 int32_t SampledSize(int32_t size, int32_t stride) { return (size + stride - 1) / stride; }
 
 bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& target,
-                         uint64_t& steps, std::string& errorText) {
+                         int32_t firstColumn, int32_t lastColumn, uint64_t& steps,
+                         std::string& errorText) {
   const TFlagsKeeper flagsKeeper;
   steps = 0;
   if (!CheckComputable(props, errorText)) return false;
@@ -370,6 +371,12 @@ bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& 
     errorText = "The results of " + GridText(target.Width(), target.Height()) +
                 " pixels do not fit every " + std::to_string(stride) + "th cell of the grid of " +
                 GridText(width, height) + " pixels.";
+    return false;
+  }
+  if (firstColumn < 0 || firstColumn > lastColumn || lastColumn > target.Width()) {
+    errorText = "The columns " + std::to_string(firstColumn) + " to " + std::to_string(lastColumn) +
+                " do not lie within the " + std::to_string(target.Width()) +
+                " columns of the sample.";
     return false;
   }
   const int32_t maxCycle = props.MaxCycle.GetValue();
@@ -393,14 +400,13 @@ bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& 
   setup.columnStride = stride;
   setup.historyRe = historyRe.get();
   setup.historyIm = historyIm.get();
-  const int32_t columns = target.Width();
   const TEnginePath path = ActiveEnginePath();
   if (path != TEnginePath::Scalar &&
-      engine::ComputeOnLanes(path, props.Formula, setup, target, 0, columns,
+      engine::ComputeOnLanes(path, props.Formula, setup, target, firstColumn, lastColumn,
                              TColumnsDoneUpdate::EachColumn, steps)) {
     return true;
   }
-  kComputeColumns[props.Formula](setup, target, 0, columns, TColumnsDoneUpdate::EachColumn,
-                                 steps);
+  kComputeColumns[props.Formula](setup, target, firstColumn, lastColumn,
+                                 TColumnsDoneUpdate::EachColumn, steps);
   return true;
 }

@@ -62,10 +62,13 @@ bool ComputeStrip(const TFractProps& props, TFractArray& target, int32_t firstCo
 // The size of a sample of every stride-th cell of size cells: cells 0, stride, 2 stride ...
 int32_t SampledSize(int32_t size, int32_t stride);
 
-// Computes every stride-th cell of the grid of props in each direction into target, whose
-// cell (i, j) gets exactly what cell (i * stride, j * stride) of the whole grid gets: a coarse
-// picture of the grid at a 1/stride^2 of its cost. target must be SampledSize(XResolution,
-// stride) x SampledSize(YResolution, stride). False, with errorText and nothing written, for
-// a record CheckComputable refuses, a target of another size or missing memory.
+// Computes every stride-th cell of the grid of props in each direction, in the columns
+// [firstColumn, lastColumn) of target, whose cell (i, j) gets exactly what cell
+// (i * stride, j * stride) of the whole grid gets: a coarse picture of the grid at 1/stride^2
+// of its cost. target must be SampledSize(XResolution, stride) x SampledSize(YResolution,
+// stride); its ColumnsDone follows the columns. False, with errorText and nothing written, for
+// a record CheckComputable refuses, a target of another size, columns outside it or missing
+// memory.
 bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& target,
-                         uint64_t& steps, std::string& errorText);
+                         int32_t firstColumn, int32_t lastColumn, uint64_t& steps,
+                         std::string& errorText);

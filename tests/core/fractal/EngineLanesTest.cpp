@@ -408,7 +408,14 @@ TEST(EngineLanesTest, ASampleOfEveryStrideThCellIsThoseCellsOfTheGrid) {
           TFractArray sample(SampledSize(width, stride), SampledSize(height, stride));
           uint64_t steps = 0;
           std::string error;
-          ASSERT_TRUE(ComputeSampledCells(props, stride, sample, steps, error)) << error;
+          // In two calls, as a worker that looks for stop requests between columns does.
+          const int32_t half = sample.Width() / 2;
+          uint64_t more = 0;
+          ASSERT_TRUE(ComputeSampledCells(props, stride, sample, 0, half, steps, error)) << error;
+          EXPECT_EQ(sample.ColumnsDone(), half);
+          ASSERT_TRUE(ComputeSampledCells(props, stride, sample, half, sample.Width(), more, error))
+              << error;
+          steps += more;
           EXPECT_EQ(sample.ColumnsDone(), sample.Width());
           for (int32_t i = 0; i < sample.Width(); ++i) {
             for (int32_t j = 0; j < sample.Height(); ++j) {
@@ -435,7 +442,13 @@ TEST(EngineLanesTest, ASampleOfEveryStrideThCellIsThoseCellsOfTheGrid) {
   TFractArray wrong(2, 2);
   uint64_t steps = 0;
   std::string error;
-  EXPECT_FALSE(ComputeSampledCells(Grid(17, 9, -2.0, 1.0, 1.0, -1.0), 8, wrong, steps, error));
+  EXPECT_FALSE(
+      ComputeSampledCells(Grid(17, 9, -2.0, 1.0, 1.0, -1.0), 8, wrong, 0, 2, steps, error));
   EXPECT_EQ(error, "The results of 2 x 2 pixels do not fit every 8th cell of the grid of 17 x 9 pixels.");
+  TFractArray right(3, 2);
+  EXPECT_FALSE(
+      ComputeSampledCells(Grid(17, 9, -2.0, 1.0, 1.0, -1.0), 8, right, 1, 4, steps, error));
+  EXPECT_EQ(error, "The columns 1 to 4 do not lie within the 3 columns of the sample.");
   EXPECT_EQ(wrong.ColumnsDone(), 0);
+  EXPECT_EQ(right.ColumnsDone(), 0);
 }
