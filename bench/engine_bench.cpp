@@ -108,8 +108,7 @@ VELMORA_ENGINE_BENCH(Mandelbrot1000, MandelbrotView());
 VELMORA_ENGINE_BENCH(ShallowMandelbrot, ShallowMandelbrot(1000));
 VELMORA_ENGINE_BENCH(CycleBulb, CycleBulb());
 BENCHMARK_CAPTURE(ComputePreview, DefaultJulia, TFractProps())->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ComputePreview, Mandelbrot1000, MandelbrotView())
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ComputePreview, Mandelbrot1000, MandelbrotView())->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ComputePreview, ShallowMandelbrot, ShallowMandelbrot(1000))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ComputePreview, CycleBulb, CycleBulb())->Unit(benchmark::kMillisecond);

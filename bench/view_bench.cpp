@@ -115,8 +115,9 @@ int main(int argc, char** argv) {
   }
   const double b = Median(bare);
   const double s = Median(shown);
-  std::printf("threads %d, median of %d: bare computation %.4f s, view until painted %.4f s, "
-              "%.1f%% more; the preview shown %d times\n",
-              threads, repeats, b, s, (s / b - 1.0) * 100.0, previews);
+  std::printf(
+      "threads %d, median of %d: bare computation %.4f s, view until painted %.4f s, "
+      "%.1f%% more; the preview shown %d times\n",
+      threads, repeats, b, s, (s / b - 1.0) * 100.0, previews);
   return 0;
 }

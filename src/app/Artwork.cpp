@@ -113,8 +113,8 @@ struct TCursorImage {
 // Indexed by cursor id - 1. The hot spots, on the 32 x 32 grid: the pencil's tip, the
 // arrow's tip, the centre of the sign, the lens centre and the crosshair's centre.
 constexpr TCursorImage kCursorImages[] = {
-    {":/artwork/cursors/draw.svg", 2, 29},    {":/artwork/cursors/delete.svg", 1, 1},
-    {":/artwork/cursors/reject.svg", 15, 15}, {":/artwork/cursors/zoom-in.svg", 12, 12},
+    {":/artwork/cursors/draw.svg", 2, 29},      {":/artwork/cursors/delete.svg", 1, 1},
+    {":/artwork/cursors/reject.svg", 15, 15},   {":/artwork/cursors/zoom-in.svg", 12, 12},
     {":/artwork/cursors/zoom-out.svg", 12, 12}, {":/artwork/cursors/julia.svg", 12, 12},
 };
 
@@ -144,8 +144,8 @@ QIcon ToolIcon(const QString& actionName) {
 }
 
 QPixmap AppIcon(int size) {
-  return QPixmap::fromImage(RenderSvg(QStringLiteral(":/artwork/org.velmora.Velmora.svg"),
-                                      QSize(size, size)));
+  return QPixmap::fromImage(
+      RenderSvg(QStringLiteral(":/artwork/org.velmora.Velmora.svg"), QSize(size, size)));
 }
 
 QIcon AppIconSet() {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <exception>
 #include <new>
+#include <string>
 #include <system_error>
 #include <thread>
-#include <string>
 
 #include "core/colour/FractalColouring.h"
 #include "core/fractal/Engine.h"

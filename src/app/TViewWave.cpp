@@ -90,8 +90,8 @@ void TViewWave::ShowPreview() {
   for (int32_t j = 0; j < preview->Height(); ++j) {
     auto* line = reinterpret_cast<QRgb*>(blocks.scanLine(j));
     for (int32_t i = 0; i < preview->Width(); ++i) {
-      line[i] = ToQRgb(CellColor(preview->GetDepth(i, j), preview->GetCycle(i, j), m_viewProps,
-                                 maxCycle));
+      line[i] = ToQRgb(
+          CellColor(preview->GetDepth(i, j), preview->GetCycle(i, j), m_viewProps, maxCycle));
     }
   }
   // Sample cell (i, j) is grid cell (8i, 8j): its block covers the grid's cells up to the
@@ -99,8 +99,8 @@ void TViewWave::ShowPreview() {
   const double columns = results->Width();
   const double rows = results->Height();
   const double stride = TThreadVolumeWriter::kPreviewStride;
-  const int32_t shown = static_cast<int32_t>(
-      LinearMap(results->ColumnsShown(), 0, columns, 0, ClientWidth()));
+  const int32_t shown =
+      static_cast<int32_t>(LinearMap(results->ColumnsShown(), 0, columns, 0, ClientWidth()));
   {
     QPainter painter(&m_image);
     painter.setClipRect(QRect(shown, 0, ClientWidth() - shown, ClientHeight()));
@@ -370,7 +370,8 @@ void TViewWave::paintEvent(QPaintEvent* event) {
     for (const QRect& r : region) {
       const QRect fromComputed = r & shown;
       if (!fromComputed.isEmpty()) painter.drawImage(fromComputed, computed, fromComputed);
-      const QRect rest = r & QRect(m_planeColumns, 0, ClientWidth() - m_planeColumns, ClientHeight());
+      const QRect rest =
+          r & QRect(m_planeColumns, 0, ClientWidth() - m_planeColumns, ClientHeight());
       if (!rest.isEmpty()) painter.drawImage(rest, m_image, rest);
     }
   } else {
@@ -504,7 +505,8 @@ std::string TViewWave::WhereText(int32_t x, int32_t y) const {
   std::string text =
       PointText(re, im, std::min(std::fabs(right - left) / w, std::fabs(bottom - top) / h));
   const TFractArray* results = m_computation.FractArray();
-  if (results == nullptr || x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight()) return text;
+  if (results == nullptr || x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight())
+    return text;
   const auto cellX = static_cast<int32_t>(x * results->Width() / w);
   const auto cellY = static_cast<int32_t>(y * results->Height() / h);
   if (cellX >= results->ColumnsDone()) return text + ": not computed yet";
@@ -614,7 +616,8 @@ void TViewWave::EndPan(const QPoint& at) {
   // Whole cells, so that the cells still known keep their places in the grid.
   const int32_t columns = m_fractProps.XResolution.GetValue();
   const int32_t rows = m_fractProps.YResolution.GetValue();
-  const auto cellsX = static_cast<int32_t>(std::lround(double(offset.x()) * columns / ClientWidth()));
+  const auto cellsX =
+      static_cast<int32_t>(std::lround(double(offset.x()) * columns / ClientWidth()));
   const auto cellsY = static_cast<int32_t>(std::lround(double(offset.y()) * rows / ClientHeight()));
   if (cellsX == 0 && cellsY == 0) {
     update();
@@ -624,8 +627,9 @@ void TViewWave::EndPan(const QPoint& at) {
   if (!before.isNull() && before.size() == m_image.size()) {
     m_image.fill(palette().color(QPalette::Window));
     QPainter painter(&m_image);
-    painter.drawImage(QPointF(double(cellsX) * ClientWidth() / columns, double(cellsY) * ClientHeight() / rows),
-                      before);
+    painter.drawImage(
+        QPointF(double(cellsX) * ClientWidth() / columns, double(cellsY) * ClientHeight() / rows),
+        before);
   }
   PanByCells(cellsX, cellsY);
   update();

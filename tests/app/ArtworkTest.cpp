@@ -148,8 +148,9 @@ TEST(ArtworkTest, StandardActionsTakeTheThemesIconWhereTheThemeHasOne) {
   ASSERT_TRUE(root.mkpath("plain/24x24/actions"));
   QFile index(root.filePath("plain/index.theme"));
   ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-  index.write("[Icon Theme]\nName=Plain\nDirectories=24x24/actions\n\n"
-              "[24x24/actions]\nSize=24\nContext=Actions\nType=Fixed\n");
+  index.write(
+      "[Icon Theme]\nName=Plain\nDirectories=24x24/actions\n\n"
+      "[24x24/actions]\nSize=24\nContext=Actions\nType=Fixed\n");
   index.close();
   QImage red(24, 24, QImage::Format_ARGB32);
   red.fill(QColor(255, 0, 0));

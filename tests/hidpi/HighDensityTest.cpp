@@ -111,7 +111,8 @@ TEST_F(THighDensityTest, TheSelectionRectangleIsOneDevicePixelWideWhereTheMouseI
   EXPECT_EQ(rows.front(), s.top);
   EXPECT_EQ(rows.back(), s.bottom);
   int changedInColumn = 0;
-  for (int y = 0; y < 300; ++y) changedInColumn += after.pixel(s.left, y) != before.pixel(s.left, y);
+  for (int y = 0; y < 300; ++y)
+    changedInColumn += after.pixel(s.left, y) != before.pixel(s.left, y);
   for (int x = s.left + 1; x < s.right - 1; ++x) {
     // Inside the rectangle, just below the top edge, the picture is untouched.
     ASSERT_EQ(after.pixel(x, s.top + 1), before.pixel(x, s.top + 1)) << x;

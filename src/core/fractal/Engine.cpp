@@ -387,8 +387,8 @@ bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& 
   const double* const rowsIm = RowsOf(props);
   if ((maxCycle > 0 && (historyRe == nullptr || historyIm == nullptr)) || sampledRows == nullptr ||
       rowsIm == nullptr) {
-    errorText = "Not enough memory for a sample of the grid of " + GridText(width, height) +
-                " pixels.";
+    errorText =
+        "Not enough memory for a sample of the grid of " + GridText(width, height) + " pixels.";
     return false;
   }
   // The grid's own row points, every stride-th; the columns' points come from the grid's

@@ -319,8 +319,12 @@ TEST_F(TMainFormTest, APaletteOnTheCommandLineColoursANewWindowOfTheDefaultFract
   WriteFileBytes(dir.File("broken.cp1"), "<?xml version=\"1.0\"?><nothing/>");
   form->HandleCommandLine({dir.File("broken.cp1"), dir.File("missing.cp1")});
   ASSERT_EQ(sink.Messages().size(), 2u);
-  EXPECT_EQ(sink.Messages()[0].text.rfind("Cannot read the file: \"" + dir.File("broken.cp1") + "\"", 0), 0u);
-  EXPECT_EQ(sink.Messages()[1].text.rfind("Cannot read the file: \"" + dir.File("missing.cp1") + "\"", 0), 0u);
+  EXPECT_EQ(
+      sink.Messages()[0].text.rfind("Cannot read the file: \"" + dir.File("broken.cp1") + "\"", 0),
+      0u);
+  EXPECT_EQ(
+      sink.Messages()[1].text.rfind("Cannot read the file: \"" + dir.File("missing.cp1") + "\"", 0),
+      0u);
   EXPECT_EQ(form->ChildWindows().size(), 1u);
 }
 

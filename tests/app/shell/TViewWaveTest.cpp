@@ -420,7 +420,7 @@ TEST_F(TViewWaveGridSizeTest, WhileComputingTheScreenShowsTheFinishedColumnsOver
     const bool preview = view->PreviewShown();
     for (int32_t y = 0; y < 300; ++y) {
       for (int32_t x = 0; x < 400; ++x) {
-        ASSERT_EQ(screen.pixel(x, y), x < shown  ? CellPixel(*view, x, y)
+        ASSERT_EQ(screen.pixel(x, y), x < shown ? CellPixel(*view, x, y)
                                       : preview ? PreviewPixel(*view, x, y)
                                                 : old.pixel(x, y))
             << x << ", " << y << ", " << shown << " shown";
@@ -440,7 +440,7 @@ TEST_F(TViewWaveGridSizeTest, WhileComputingTheScreenShowsTheFinishedColumnsOver
   EXPECT_FALSE(view->ShowsComputedPicture());
   const bool preview = view->PreviewShown();
   for (int32_t x = 0; x < 400; x += 7) {
-    ASSERT_EQ(view->Picture().pixel(x, 100), x < shown  ? CellPixel(*view, x, 100)
+    ASSERT_EQ(view->Picture().pixel(x, 100), x < shown ? CellPixel(*view, x, 100)
                                              : preview ? PreviewPixel(*view, x, 100)
                                                        : old.pixel(x, 100))
         << x;
