@@ -369,8 +369,8 @@ bool ComputeSampledCells(const TFractProps& props, int32_t stride, TFractArray& 
   if (stride < 1 || target.Width() != SampledSize(width, stride) ||
       target.Height() != SampledSize(height, stride)) {
     errorText = "The results of " + GridText(target.Width(), target.Height()) +
-                " pixels do not fit every " + std::to_string(stride) + "th cell of the grid of " +
-                GridText(width, height) + " pixels.";
+                " pixels do not fit a sample of the grid of " + GridText(width, height) +
+                " pixels taken every " + std::to_string(stride) + " cells.";
     return false;
   }
   if (firstColumn < 0 || firstColumn > lastColumn || lastColumn > target.Width()) {

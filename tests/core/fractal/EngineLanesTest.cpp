@@ -445,7 +445,8 @@ TEST(EngineLanesTest, ASampleOfEveryStrideThCellIsThoseCellsOfTheGrid) {
   EXPECT_FALSE(
       ComputeSampledCells(Grid(17, 9, -2.0, 1.0, 1.0, -1.0), 8, wrong, 0, 2, steps, error));
   EXPECT_EQ(error,
-            "The results of 2 x 2 pixels do not fit every 8th cell of the grid of 17 x 9 pixels.");
+            "The results of 2 x 2 pixels do not fit a sample of the grid of 17 x 9 pixels taken "
+            "every 8 cells.");
   TFractArray right(3, 2);
   EXPECT_FALSE(
       ComputeSampledCells(Grid(17, 9, -2.0, 1.0, 1.0, -1.0), 8, right, 1, 4, steps, error));
