@@ -493,6 +493,15 @@ void TViewWave::leaveEvent(QEvent* event) {
   ShellServices.ShowWhere("");
 }
 
+void TViewWave::PointAt(int32_t x, int32_t y, double& re, double& im) const {
+  const double w = std::max(ClientWidth(), 1);
+  const double h = std::max(ClientHeight(), 1);
+  const double left = m_fractProps.Left.GetValue();
+  const double top = m_fractProps.Top.GetValue();
+  re = left + x / w * (m_fractProps.Right.GetValue() - left);
+  im = top + y / h * (m_fractProps.Bottom.GetValue() - top);
+}
+
 std::string TViewWave::WhereText(int32_t x, int32_t y) const {
   const double w = std::max(ClientWidth(), 1);
   const double h = std::max(ClientHeight(), 1);
@@ -500,8 +509,9 @@ std::string TViewWave::WhereText(int32_t x, int32_t y) const {
   const double right = m_fractProps.Right.GetValue();
   const double top = m_fractProps.Top.GetValue();
   const double bottom = m_fractProps.Bottom.GetValue();
-  const double re = left + x / w * (right - left);
-  const double im = top + y / h * (bottom - top);
+  double re = 0.0;
+  double im = 0.0;
+  PointAt(x, y, re, im);
   std::string text =
       PointText(re, im, std::min(std::fabs(right - left) / w, std::fabs(bottom - top) / h));
   const TFractArray* results = m_computation.FractArray();
@@ -656,14 +666,13 @@ void TViewWave::StepHistory(bool back) {
 
 void TViewWave::LeftButtonDown(int32_t x, int32_t y) {
   const TRect s = SelectionAt(x, y);
-  const double w = ClientWidth();
-  const double h = ClientHeight();
   const double left = m_fractProps.Left.GetValue();
   const double right = m_fractProps.Right.GetValue();
   const double top = m_fractProps.Top.GetValue();
   const double bottom = m_fractProps.Bottom.GetValue();
-  const double re = left + x / w * (right - left);
-  const double im = top + y / h * (bottom - top);
+  double re = 0.0;
+  double im = 0.0;
+  PointAt(x, y, re, im);
   const bool mapC = m_fractProps.Map == MapC;
   const bool mapD = m_fractProps.Map == MapD;
   const double cRe = mapC ? re : m_fractProps.CR.GetValue();

@@ -173,6 +173,8 @@ class TViewWave : public QWidget, public TVolumeWriterView {
   void DrawSelection(int32_t x, int32_t y);
   void EraseSelection();
   void LeftButtonDown(int32_t x, int32_t y);
+  // The point of the plane under device pixel (x, y) of the view.
+  void PointAt(int32_t x, int32_t y, double& re, double& im) const;
   void EndPan(const QPoint& at);
   // Undo or Redo of this window from the mouse's side buttons.
   void StepHistory(bool back);

@@ -120,6 +120,19 @@ std::string Describe(const TFractProps& p) {
          " .. " + std::to_string(p.Bottom.GetValue());
 }
 
+// ExpectScalarBits for each record with every formula the lanes take, whole and fractional.
+void ExpectScalarBitsOfTheLanesFormulas(std::vector<TFractProps> cases) {
+  for (TFractProps& p : cases) {
+    for (int formula : {0, 1, 2, 3}) {
+      p.Formula = static_cast<uint8_t>(formula);
+      for (uint8_t cont : {0, 1}) {
+        p.Cont = cont;
+        ExpectScalarBits(p, Describe(p));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 TEST(EngineLanesTest, PathsCanBeForcedAndReported) {
@@ -222,15 +235,7 @@ TEST(EngineLanesTest, BoundsDepthsAndHistoriesGiveTheScalarBits) {
       cases.push_back(props);
     }
   }
-  for (TFractProps& p : cases) {
-    for (int formula : {0, 1, 2, 3}) {
-      p.Formula = static_cast<uint8_t>(formula);
-      for (uint8_t cont : {0, 1}) {
-        p.Cont = cont;
-        ExpectScalarBits(p, Describe(p));
-      }
-    }
-  }
+  ExpectScalarBitsOfTheLanesFormulas(cases);
 }
 
 TEST(EngineLanesTest, OrbitsEndingAtEveryStepOfTheLoopsBatchesGiveTheScalarBits) {
@@ -260,15 +265,7 @@ TEST(EngineLanesTest, OrbitsEndingAtEveryStepOfTheLoopsBatchesGiveTheScalarBits)
     props.MaxDepth.SetValue(9);
     cases.push_back(props);
   }
-  for (TFractProps& p : cases) {
-    for (int formula : {0, 1, 2, 3}) {
-      p.Formula = static_cast<uint8_t>(formula);
-      for (uint8_t cont : {0, 1}) {
-        p.Cont = cont;
-        ExpectScalarBits(p, Describe(p));
-      }
-    }
-  }
+  ExpectScalarBitsOfTheLanesFormulas(cases);
 }
 
 TEST(EngineLanesTest, FaultHeavyRegionsGiveTheScalarBits) {
