@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QStringList>
 
@@ -85,6 +86,13 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const TFileDialogSp
                  : request.multiple ? QFileDialog::ExistingFiles
                                     : QFileDialog::ExistingFile);
   d->setDefaultSuffix(Text(request.defaultExtension));
+  // A typed name without extension takes that of the chosen filter, when it names one.
+  const QString fallback = Text(request.defaultExtension);
+  QObject::connect(d, &QFileDialog::filterSelected, d, [d, fallback](const QString& filter) {
+    static const QRegularExpression kOnePattern(R"(\(\*\.([^ ()*]+)\)$)");
+    const QRegularExpressionMatch match = kOnePattern.match(filter);
+    d->setDefaultSuffix(match.hasMatch() ? match.captured(1) : fallback);
+  });
   d->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
   d->setSizeGripEnabled(true);
   if (request.helpContext == 0) return dialog;

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QTest>
 
@@ -77,4 +78,24 @@ TEST(FileDialogTest, NoHelpContextNoHelp) {
   ShowActive(*dialog);
   QTest::keyClick(dialog.get(), Qt::Key_F1);
   EXPECT_EQ(LastHelpContext(), kHelpContents);
+}
+
+TEST(FileDialogTest, ATypedNameTakesTheChosenFiltersExtension) {
+  TFileDialogSpec request = ProjectSpec(kHelpNewProject);
+  request.defaultExtension = "cp1";
+  request.filter = "Palette (*.cp1)|*.cp1|GIMP Palette (*.gpl)|*.gpl|All files (*.*)|*.*";
+  const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(nullptr, request);
+  ShowActive(*dialog);
+  auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+  ASSERT_NE(types, nullptr);
+  EXPECT_EQ(dialog->defaultSuffix(), "cp1");
+  types->setFocus();
+  QTest::keyClick(types, Qt::Key_Down);
+  EXPECT_EQ(dialog->selectedNameFilter(), "GIMP Palette (*.gpl)");
+  EXPECT_EQ(dialog->defaultSuffix(), "gpl");
+  // A filter of every file names no extension: the request's own comes back.
+  QTest::keyClick(types, Qt::Key_Down);
+  EXPECT_EQ(dialog->defaultSuffix(), "cp1");
+  QTest::keyClick(types, Qt::Key_Up);
+  EXPECT_EQ(dialog->defaultSuffix(), "gpl");
 }
