@@ -73,11 +73,12 @@ std::string LineMessage(int line, const std::string& text) {
   return "line " + std::to_string(line) + ": " + text;
 }
 
-// A word shown in a message: quoted, and cut short when it is long.
+// A word shown in a message: quoted, cut short when it is long, and anything but printable
+// ASCII shown as "?".
 std::string Shown(std::string_view word) {
   std::string text(word.substr(0, 40));
   for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
   }
   return "\"" + text + (word.size() > 40 ? "...\"" : "\"");
 }
@@ -109,10 +110,9 @@ bool ParseRgb(const std::vector<std::string_view>& words, int line, TColor& colo
   uint8_t rgb[3] = {0, 0, 0};
   for (int i = 0; i < 3; ++i) {
     if (static_cast<std::size_t>(i) >= words.size()) {
-      message = LineMessage(line,
-                            "a colour needs three numbers (red, green and blue), this "
-                            "line has " +
-                                std::to_string(i) + ".");
+      const std::string count = std::to_string(i);
+      message = LineMessage(
+          line, "a colour needs three numbers (red, green and blue), this line has " + count + ".");
       return false;
     }
     if (!ParseChannel(words[i], rgb[i])) {
@@ -376,13 +376,14 @@ void AppendSegment(const TSegment& s, std::vector<TStop>& stops) {
       const TColor c = ToColor(Blend(s, 0.5));
       add(s.middle, c, c);
     }
-  } else if (s.colouring == kRgb && s.blend == kStep) {
+  } else if (s.blend == kStep) {
     // Exact: the left colour up to the middle, the right colour from there.
-    if (middleInside) add(s.middle, ToColor(s.leftColor), ToColor(s.rightColor));
+    if (middleInside) add(s.middle, ToColor(Blend(s, 0.0)), ToColor(Blend(s, 1.0)));
   } else {
     std::vector<double> marks;
-    for (int i = 0; i <= kFirstIntervals; ++i)
+    for (int i = 0; i <= kFirstIntervals; ++i) {
       marks.push_back(static_cast<double>(i) / kFirstIntervals);
+    }
     if (middleInside) marks.push_back(middle);
     std::sort(marks.begin(), marks.end());
     marks.erase(std::unique(marks.begin(), marks.end()), marks.end());
@@ -407,6 +408,13 @@ void AppendSegment(const TSegment& s, std::vector<TStop>& stops) {
   stops.push_back({s.right, right, right});
 }
 
+// A number in a message.
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  return text;
+}
+
 bool ParseReal(std::string_view word, double& value) {
   const char* end = word.data() + word.size();
   const auto result = std::from_chars(word.data(), end, value, std::chars_format::general);
@@ -417,10 +425,11 @@ bool ParseReal(std::string_view word, double& value) {
 bool ParseSegment(std::string_view text, int line, TSegment& s, std::string& message) {
   const std::vector<std::string_view> words = Words(text);
   if (words.size() != 13 && words.size() != 15) {
+    const std::string count = std::to_string(words.size());
     message = LineMessage(line,
                           "a segment is 13 or 15 numbers (positions, colours, blending, "
                           "colouring), this line has " +
-                              std::to_string(words.size()) + ".");
+                              count + ".");
     return false;
   }
   double reals[11];
@@ -457,20 +466,13 @@ bool ParseSegment(std::string_view text, int line, TSegment& s, std::string& mes
   // Channels 3..5 and 7..9; the alphas (6 and 10) are read and not used.
   for (int i : {3, 4, 5, 7, 8, 9}) {
     if (reals[i] < -kDrift || reals[i] > 1.0 + kDrift) {
-      message =
-          LineMessage(line, "the colour value " + std::string(words[i]) + " is outside 0 to 1.");
+      message = LineMessage(line, "the colour value " + Number(reals[i]) + " is outside 0 to 1.");
       return false;
     }
   }
   s = {reals[0], reals[1], reals[2], {reals[3], reals[4], reals[5]}, {reals[7], reals[8], reals[9]},
        codes[0], codes[1], line};
   return true;
-}
-
-std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
 }
 
 // Puts the positions of s right after the segment before it ended at start; false with the
@@ -645,9 +647,13 @@ std::vector<double> SamplePositions(const std::vector<double>& stops, int divisi
   const std::size_t count = static_cast<std::size_t>(divisions) + 1;
   std::vector<double> samples(count);
   for (std::size_t i = 0; i < count; ++i) samples[i] = EvenPosition(i, count);
+  // A stop right on the grid point wins over one that is there but for rounding.
+  std::vector<bool> exact(count, false);
   for (double p : stops) {
     std::size_t i = 0;
-    if (OnGrid(p, divisions, i)) samples[i] = p;
+    if (!OnGrid(p, divisions, i) || exact[i]) continue;
+    exact[i] = p == samples[i];
+    samples[i] = p;
   }
   return samples;
 }
@@ -686,6 +692,28 @@ int GplDivisions(const std::vector<double>& positions, bool step) {
   return kGplFallbackDivisions;
 }
 
+// The colours of the palette at ascending positions, each as one "R G B" line. Each ColorAt
+// starts from the stop the walk from the begin stop would reach, so that many samples of a
+// palette of many stops take linear time, with the very colours of palette.ColorAt.
+class TSampler {
+ public:
+  explicit TSampler(const TColorPalette1DItem& palette) : m_palette(palette), m_from(&palette) {}
+  TColor ColorAt(double position) {
+    if (position < m_last) m_from = &m_palette;  // not ascending: from the start again
+    m_last = position;
+    // ColorAt itself passes every stop whose successor lies before the position.
+    while (m_from->GetNext() != nullptr && position > m_from->GetNext()->GetDPosition()) {
+      m_from = m_from->GetNext();
+    }
+    return m_from->ColorAt(position);
+  }
+
+ private:
+  const TColorPalette1DItem& m_palette;
+  const TColorPalette1DItem* m_from;
+  double m_last = 0.0;
+};
+
 std::string RgbLine(TColor c) {
   char text[24];
   std::snprintf(text, sizeof text, "%3d %3d %3d\n", ColorRed(c), ColorGreen(c), ColorBlue(c));
@@ -705,15 +733,17 @@ std::string WriteGplPalette(const TColorPalette1DItem& palette, const std::strin
   std::string text = "GIMP Palette\nName: " + shownName + "\nColumns: 16\n" +
                      "# Velmora palette: " + std::to_string(divisions + 1) +
                      " colours evenly spaced from 0 to 1\n";
-  for (double p : SamplePositions(stops, divisions)) text += RgbLine(palette.ColorAt(p));
+  TSampler sampler(palette);
+  for (double p : SamplePositions(stops, divisions)) text += RgbLine(sampler.ColorAt(p));
   return text;
 }
 
 std::string WriteMapPalette(const TColorPalette1DItem& palette) {
   bool step = false;
   std::string text;
+  TSampler sampler(palette);
   for (double p : SamplePositions(StopPositions(palette, step), 255)) {
-    text += RgbLine(palette.ColorAt(p));
+    text += RgbLine(sampler.ColorAt(p));
   }
   return text;
 }

@@ -280,6 +280,32 @@ TEST(PaletteFormatsTest, GplOfStopsOffEveryGridIsSampledFinely) {
   EXPECT_NEAR(ColorBlue(at), 0, 1);
 }
 
+// The writers walk the chain once for all their samples; the colours are ColorAt's.
+TEST(PaletteFormatsTest, WritersSampleAsColorAtDoesInLinearTime) {
+  TColorPalette1DItem palette(kRed, kBlue);
+  TColorPalette1DItem* step = palette.Insert(0.3, kGreen);
+  step->SetUseColorAfter(true);
+  step->SetColorAfter(kWhite);
+  palette.Insert(0.7, MakeColor(1, 2, 3));
+  std::string expected;
+  for (int i = 0; i < 256; ++i) {
+    const TColor c = palette.ColorAt(i / 255.0);
+    expected += RgbLineForTest(ColorRed(c), ColorGreen(c), ColorBlue(c));
+  }
+  EXPECT_EQ(WriteMapPalette(palette), expected);
+
+  // The largest exact GIMP palette: 65537 colours, written back as read.
+  std::string gpl = "GIMP Palette\nName: big\nColumns: 16\n"
+                    "# Velmora palette: 65537 colours evenly spaced from 0 to 1\n";
+  for (int i = 0; i <= kGplMaxExactDivisions; ++i) {
+    gpl += RgbLineForTest(i % 256, (i / 256) % 256, (i * 7) % 256);
+  }
+  TColorPalette1DItem big(kBlack, kWhite);
+  std::string message;
+  ASSERT_TRUE(ReadGplPalette(gpl, big, message)) << message;
+  EXPECT_EQ(WriteGplPalette(big, "big"), gpl);
+}
+
 // Fractint maps -------------------------------------------------------------------------------
 
 TEST(PaletteFormatsTest, MapOf256ColoursIsAStopPerColour) {
@@ -420,6 +446,9 @@ TEST(PaletteFormatsTest, GgrStepAndOffCentreMiddlesMapExactly) {
   // (ColorAt truncates its mix: between two white stops it may give 254.)
   EXPECT_GE(ColorRed(palette.ColorAt(0.31)), 254);
   EXPECT_EQ(palette.ColorAt(1.0), kWhite);
+  // In HSV too: a step has no colours between its two.
+  ASSERT_TRUE(ReadGgrPalette("GIMP Gradient\n1\n0 0.3 1 1 0 0 1 0 0 1 1 5 1\n", palette, message));
+  EXPECT_EQ(Stops(palette), "0:FF0000 0.29999999999999999:FF0000/0000FF 1:0000FF");
 
   // Linear with the middle off the centre: half way at the middle, straight on either side.
   ASSERT_TRUE(ReadGgrPalette("GIMP Gradient\n1\n0 0.25 1 0 0 0 1 1 1 1 1 0 0\n", palette, message))
