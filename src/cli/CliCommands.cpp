@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/colour/PaletteFormats.h"
 #include "core/colour/PictureRender.h"
 #include "core/colour/TColorPalette1DItem.h"
 #include "core/colour/TVoldViewProps.h"
@@ -58,7 +59,9 @@ TFileKind KindOf(const std::string& path) {
   const std::string extension = LowerExtension(path);
   if (extension == "vlf") return TFileKind::Fractal;
   if (extension == "png") return TFileKind::Picture;
-  if (extension == "cp1") return TFileKind::Palette;
+  if (extension == "cp1" || extension == "gpl" || extension == "ggr" || extension == "map") {
+    return TFileKind::Palette;
+  }
   if (extension == "tkp") return TFileKind::Project;
   return TFileKind::Unknown;
 }
@@ -177,9 +180,10 @@ bool Computable(const TFractProps& props) {
   return false;
 }
 
+// Loads a palette file of any format the application reads, by its extension.
 bool LoadPalette(const std::string& path, TColorPalette1DItem& palette) {
   std::string message;
-  const TXMLReadStatus status = palette.LoadFromFile(path, message);
+  const TXMLReadStatus status = LoadPaletteFile(path, palette, message);
   if (status == TXMLReadStatus::Ok) return true;
   ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
   return false;
@@ -243,25 +247,38 @@ int NewCommand(const TOptions& o) {
 
 int ResaveCommand(const TOptions& o) {
   if (o.positional.size() != 2) return UsageError("resave takes an input and an output file name");
+  const std::string& out = o.positional[1];
   switch (KindOf(o.positional[0])) {
     case TFileKind::Fractal:
     case TFileKind::Picture: {
+      // A name without a known extension (a device, say) still takes the fractal file.
+      const TFileKind outKind = KindOf(out);
+      if (outKind == TFileKind::Palette || outKind == TFileKind::Picture ||
+          outKind == TFileKind::Project) {
+        return UsageError("a fractal is written as a .vlf file, not as \"" + out + "\"");
+      }
       TVoldViewProps settings;
       TFractProps props;
       if (!LoadFractal(o.positional[0], settings, props)) return kExitFailure;
-      return SaveFractalFile(o.positional[1], settings, props) ? kExitOk : kExitFailure;
+      return SaveFractalFile(out, settings, props) ? kExitOk : kExitFailure;
     }
     case TFileKind::Palette: {
+      // The format of each file is its extension's.
+      const TPaletteFormat outFormat = PaletteFormatOf(out);
+      if (!PaletteFormatWritable(outFormat)) {
+        return UsageError("a palette is written as a .cp1, .gpl or .map file, not as \"" + out +
+                          "\"" + (outFormat == TPaletteFormat::Ggr ? ": .ggr is read only" : ""));
+      }
       TColorPalette1DItem palette(0x000000, 0xFFFFFF);
       if (!LoadPalette(o.positional[0], palette)) return kExitFailure;
-      return palette.SaveToFile(o.positional[1]) ? kExitOk : kExitFailure;
+      return SavePaletteFile(out, palette) ? kExitOk : kExitFailure;
     }
     case TFileKind::Project:
     case TFileKind::Unknown:
       break;
   }
   return UsageError("cannot tell the kind of \"" + o.positional[0] +
-                    "\": use a .vlf, .cp1 or .png file");
+                    "\": use a .vlf or .png file, or a .cp1, .gpl, .ggr or .map palette");
 }
 
 int CheckCommand(const TOptions& o) {
@@ -285,7 +302,8 @@ int CheckCommand(const TOptions& o) {
       break;
     case TFileKind::Unknown:
       return UsageError("cannot tell the kind of \"" + o.positional[0] +
-                        "\": use a .vlf, .cp1, .png or .tkp file");
+                        "\": use a .vlf, .png or .tkp file, or a .cp1, .gpl, .ggr or .map "
+                        "palette");
   }
   if (!ok) return kExitFailure;
   std::printf("OK\n");
@@ -460,10 +478,14 @@ std::string CliUsage() {
   return "usage: velmora-cli COMMAND ...\n"
          "\n"
          "  new OUT.vlf                 write the fractal file of a new window\n"
-         "  resave IN OUT               read a .vlf, .cp1 or fractal-carrying .png file and\n"
-         "                              write it again (a .png as its .vlf)\n"
-         "  check FILE                  load a .vlf, .cp1 or .png file, or check a .tkp project and\n"
-         "                              the files of its windows; print OK or the errors\n"
+         "  resave IN OUT               read a .vlf or fractal-carrying .png file and write it\n"
+         "                              again (a .png as its .vlf); or read a palette (.cp1,\n"
+         "                              .gpl GIMP palette, .ggr GIMP gradient, .map Fractint\n"
+         "                              map) and write it as OUT's extension says: .cp1,\n"
+         "                              .gpl or .map\n"
+         "  check FILE                  load a .vlf, .png or palette file (.cp1, .gpl, .ggr,\n"
+         "                              .map), or check a .tkp project and the files of its\n"
+         "                              windows; print OK or the errors\n"
          "  raw FILE.vlf OUT.raw        compute and write the results (depths and cycles)\n"
          "      [--threads N] [--cont 0|1]\n"
          "  bench FILE.vlf              compute K times and report the speed\n"

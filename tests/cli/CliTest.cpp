@@ -1,4 +1,5 @@
 // Runs velmora-cli as a user would and checks its output, files and exit codes.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -72,6 +73,85 @@ TEST(CliTest, NewCheckAndResave) {
   run = Cli("resave p.CP1 q.cp1", dir);
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(dir.File("q.cp1")), ReadFileBytes(dir.File("p.CP1")));
+}
+
+TEST(CliTest, PalettesOfOtherProgramsAreCheckedAndConverted) {
+  TTempDir dir;
+  WriteFileBytes(dir.File("a.gpl"), "GIMP Palette\nName: Three\n255 0 0 Red\n0 255 0\n0 0 255\n");
+  WriteFileBytes(dir.File("g.GGR"),
+                 "GIMP Gradient\nName: Step\n1\n0 0.5 1 0 0 0 1 1 1 1 1 5 0 0 0\n");
+  std::string map;
+  for (int i = 0; i < 256; ++i) map += std::to_string(i) + " 0 " + std::to_string(255 - i) + "\r\n";
+  WriteFileBytes(dir.File("m.map"), map);
+  for (const char* file : {"a.gpl", "g.GGR", "m.map"}) {
+    const TRun run = Cli(std::string("check ") + file, dir);
+    EXPECT_EQ(run.exitCode, 0) << file << run.err;
+    EXPECT_EQ(run.out, "OK\n") << file;
+  }
+
+  // GIMP palette to map: 256 colours sampled along the palette.
+  TRun run = Cli("resave a.gpl b.map", dir);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string b = ReadFileBytes(dir.File("b.map"));
+  EXPECT_EQ(std::count(b.begin(), b.end(), '\n'), 256);
+  EXPECT_EQ(b.substr(0, 12), "255   0   0\n");
+  EXPECT_EQ(b.substr(b.size() - 12), "  0   0 255\n");
+
+  // Through a native file and back: the same colours.
+  ASSERT_EQ(Cli("resave a.gpl c.cp1", dir).exitCode, 0);
+  ASSERT_EQ(Cli("resave c.cp1 d.gpl", dir).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("d.gpl")),
+            "GIMP Palette\nName: d\nColumns: 16\n"
+            "# Velmora palette: 3 colours evenly spaced from 0 to 1\n"
+            "255   0   0\n  0 255   0\n  0   0 255\n");
+  ASSERT_EQ(Cli("resave m.map m.cp1", dir).exitCode, 0);
+  ASSERT_EQ(Cli("resave m.cp1 again.MAP", dir).exitCode, 0);
+  ASSERT_EQ(Cli("resave m.map m.map.gpl", dir).exitCode, 0);
+  std::string lf = map;
+  for (std::size_t at; (at = lf.find('\r')) != std::string::npos;) lf.erase(at, 1);
+  const std::string again = ReadFileBytes(dir.File("again.MAP"));
+  EXPECT_EQ(again.size(), 256u * 12u);
+  for (int i = 0; i < 256; i += 51) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%3d %3d %3d\n", i, 0, 255 - i);
+    EXPECT_EQ(again.substr(static_cast<std::size_t>(i) * 12, 12), line) << i;
+  }
+  ASSERT_EQ(Cli("resave g.GGR g.cp1", dir).exitCode, 0);
+  EXPECT_NE(ReadFileBytes(dir.File("g.cp1")).find("<UseColorAfter />"), std::string::npos);
+
+  // What each side takes, and the messages of a bad file.
+  run = Cli("resave a.gpl out.ggr", dir);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err.rfind("velmora-cli: a palette is written as a .cp1, .gpl or .map file, not "
+                          "as \"out.ggr\": .ggr is read only\n",
+                          0),
+            0u)
+      << run.err;
+  EXPECT_EQ(Cli("resave a.gpl out.txt", dir).exitCode, 2);
+  EXPECT_EQ(Cli("resave a.gpl out.vlf", dir).exitCode, 2);
+  ASSERT_EQ(Cli("new f.vlf", dir).exitCode, 0);
+  run = Cli("resave f.vlf f.gpl", dir);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(
+      run.err.rfind("velmora-cli: a fractal is written as a .vlf file, not as \"f.gpl\"\n", 0), 0u)
+      << run.err;
+  EXPECT_FALSE(FileExists(dir.File("f.gpl")));
+
+  WriteFileBytes(dir.File("bad.map"), "0 0 0\r\n\r\n1 300 2\r\n");
+  for (const char* command : {"check bad.map", "resave bad.map bad.cp1"}) {
+    run = Cli(command, dir);
+    EXPECT_EQ(run.exitCode, 1) << command;
+    EXPECT_EQ(run.err,
+              "Cannot read the file: \"bad.map\", line 3: \"300\" is not a whole number from 0 "
+              "to 255.\n")
+        << command;
+  }
+  EXPECT_FALSE(FileExists(dir.File("bad.cp1")));
+  run = Cli("check missing.ggr", dir);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(
+      run.err,
+      "Cannot read the file: \"missing.ggr\", the file does not exist or cannot be opened.\n");
 }
 
 TEST(CliTest, CheckPrintsTheApplicationsMessage) {
