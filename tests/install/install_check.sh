@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what the desktop reads of it: the
 # programs, the desktop entry, the icon, the AppStream data and the file kinds, with the
-# desktop's own tools.
+# desktop's own tools, and the examples and palettes that come with them.
 set -euo pipefail
 build="$1"
 prefix="$(mktemp -d)"
@@ -14,6 +14,16 @@ for f in bin/velmora bin/velmora-cli share/applications/org.velmora.Velmora.desk
 done
 "$prefix/bin/velmora-cli" --version | grep -qx "velmora-cli 1.0"
 "$prefix/bin/velmora" --version | grep -qx "velmora 1.0"
+
+# The examples and the palettes, every one of them; the tour finds its fractals beside it
+# whatever the current folder.
+source="$(dirname "$0")/../.."
+shared="$prefix/share/velmora"
+diff <(cd "$source/examples" && ls -- *.vlf *.tkp) <(ls "$shared/examples") ||
+  { echo "the installed examples differ from examples/"; exit 1; }
+diff <(cd "$source/palettes" && ls -- *.cp1) <(ls "$shared/palettes") ||
+  { echo "the installed palettes differ from palettes/"; exit 1; }
+(cd / && "$prefix/bin/velmora-cli" check "$shared/examples/tour.tkp") >/dev/null
 
 # The manual pages format without a warning.
 if command -v groff >/dev/null; then

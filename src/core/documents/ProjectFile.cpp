@@ -309,6 +309,13 @@ TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow) {
   return w;
 }
 
+std::string ProjectWindowFile(const std::string& projectPath, const std::string& file) {
+  if (file.empty() || file.front() == kPathSeparator) return file;
+  std::string folder, name, error;
+  if (!PathOfPathFile(projectPath, folder, name, error)) return file;
+  return folder + kPathSeparator + file;
+}
+
 bool ReadGeometry(const TXMLItem* first, const std::function<void(int, int32_t)>& apply,
                   int& state, std::string& message, int32_t& line, int32_t& column) {
   int32_t values[4] = {0, 0, 0, 0};
@@ -389,10 +396,11 @@ TProjectReadResult ReadProjectValues(TXMLReadStatus status, const TXMLComplexEle
     }
     if (!w.wave) continue;
     if (!w.hasTempFile && !w.hasFile) continue;  // nothing to open
-    if (!reader.OpenWindow(w.file, tempPath)) return fail("");
+    const std::string file = ProjectWindowFile(path, w.file);
+    if (!reader.OpenWindow(file, tempPath)) return fail("");
     std::string name = w.name != nullptr ? w.name->GetText() : "";
     if (!name.empty() && reader.NameInUse(name)) {
-      ErrorReporter.ProjectWindowNameExists(w.file, name);
+      ErrorReporter.ProjectWindowNameExists(file, name);
       name.clear();
     }
     if (!reader.ApplyWindow(name, w.geometry, message, line, column)) return fail(message);

@@ -86,6 +86,12 @@ struct TProjectWindow {
 // Takes a Window element apart.
 TProjectWindow ProjectWindowOf(const TXMLItem& xmlWindow);
 
+// The file a window's File element names. A relative name is taken from the project's
+// folder, so that a project and the fractal files beside it can be moved or installed
+// together and opened from any folder; an absolute name, or a project named without a
+// folder, leaves it as it is.
+std::string ProjectWindowFile(const std::string& projectPath, const std::string& file);
+
 // Reads Left, Top, Width and Height (index 0 to 3) from the elements starting at first and
 // hands each to apply as soon as it is read, then the state element after them into state.
 // The first bad number ends the read with its message and position.

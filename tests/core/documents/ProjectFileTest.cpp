@@ -23,7 +23,7 @@ class TRecordingReader : public TProjectReader {
   void SetFrameState(int state) override { log.push_back("frame state " + std::to_string(state)); }
   bool OpenWindow(const std::string& file, const std::string& tempPath) override {
     log.push_back("open " + file + (tempPath.empty() ? "" : " from " + tempPath));
-    return file != "unreadable.vlf";
+    return !file.ends_with("/unreadable.vlf");
   }
   bool NameInUse(const std::string& name) override {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -210,13 +210,25 @@ TEST(ReadProjectTest, WindowsAreReadInFileOrder) {
   const std::string temp = dir.File("sTempSaveFiles/savedProjectWindowFile3.wav");
   EXPECT_EQ(reader.log, (std::vector<std::string>{
                             "counter 7", "frame 0 10", "frame 1 20", "frame 2 700", "frame 3 400",
-                            "frame state 2", "open a.vlf", "window 0 1", "window 1 2", "window 2 300",
-                            "window 3 200", "name 'Julia'", "open b.vlf from " + temp, "window 0 1",
+                            "frame state 2", "open " + dir.File("a.vlf"), "window 0 1",
+                            "window 1 2", "window 2 300", "window 3 200", "name 'Julia'",
+                            "open " + dir.File("b.vlf") + " from " + temp, "window 0 1",
                             "window 1 2", "window 2 300", "window 3 200", "name ''", "last ''"}));
   EXPECT_EQ(sink.Messages(),
-            (std::vector<TRecordedMessage>{{"When opening file \"b.vlf\" from project, a window with name "
-                                            "\"Julia\" already exists",
+            (std::vector<TRecordedMessage>{{"When opening file \"" + dir.File("b.vlf") +
+                                                "\" from project, a window with name "
+                                                "\"Julia\" already exists",
                                             "Error", TMessageIcon::Information}}));
+}
+
+TEST(ReadProjectTest, RelativeFilesAreTakenFromTheProjectsFolder) {
+  EXPECT_EQ(ProjectWindowFile("/data/tour/tour.tkp", "julia.vlf"), "/data/tour/julia.vlf");
+  EXPECT_EQ(ProjectWindowFile("tour/tour.tkp", "sub/julia.vlf"), "tour/sub/julia.vlf");
+  EXPECT_EQ(ProjectWindowFile("/top.tkp", "julia.vlf"), "/julia.vlf");
+  EXPECT_EQ(ProjectWindowFile("/data/tour/tour.tkp", "/home/me/julia.vlf"), "/home/me/julia.vlf");
+  // A project in the current folder, and a window without a file.
+  EXPECT_EQ(ProjectWindowFile("tour.tkp", "julia.vlf"), "julia.vlf");
+  EXPECT_EQ(ProjectWindowFile("/data/tour/tour.tkp", ""), "");
 }
 
 TEST(ReadProjectTest, FailuresStopTheReadWithTheirPosition) {
