@@ -91,8 +91,8 @@ class TMainForm : public QMainWindow, public TShellServices {
   // Opens the fractal a PNG picture carries in a new window, as a new document; null (after
   // the message) when the picture carries none.
   TUnitFract* OpenFractalPicture(const std::string& path);
-  // A new window of the default fractal coloured outside by the palette file; nullptr, with
-  // the message said, when the file cannot be read.
+  // A new window of the default fractal coloured outside by the palette file (.cp1, .gpl,
+  // .ggr or .map); nullptr, with the message said, when the file cannot be read.
   TUnitFract* OpenPaletteFile(const std::string& path);
   // A new window of a new document (NONAME<n>) with these records, computing at once.
   TUnitFract* OpenNewDocument(const TFractProps& props, const TVoldViewProps& settings);

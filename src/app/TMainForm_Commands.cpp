@@ -18,6 +18,7 @@
 #include "app/dialogs/TDlgFractal.h"
 #include "app/dialogs/TDlgRegisterWave.h"
 #include "app/dialogs/TDlgVoldViewProps.h"
+#include "core/colour/PaletteFormats.h"
 #include "core/documents/FractalFile.h"
 #include "core/documents/PictureFractal.h"
 #include "core/files/FileNames.h"
@@ -110,10 +111,10 @@ TUnitFract* TMainForm::OpenFractalPicture(const std::string& path) {
 
 TUnitFract* TMainForm::OpenPaletteFile(const std::string& path) {
   TVoldViewProps settings = defaultView;
-  // Read into a copy: a file refused half-way would leave a palette without its end stop.
+  // The loader changes the palette only when the whole file is good.
   TColorPalette1DItem palette(settings.PalOutside);
   std::string message;
-  const TXMLReadStatus status = palette.LoadFromFile(path, message);
+  const TXMLReadStatus status = LoadPaletteFile(path, palette, message);
   if (status != TXMLReadStatus::Ok) {
     ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
     return nullptr;
@@ -439,7 +440,7 @@ bool TMainForm::OpenFromCommandLine(const std::string& given) {
     OpenFractalFile(argument, "");
   } else if (extension == "png") {
     OpenFractalPicture(argument);
-  } else if (extension == "cp1") {
+  } else if (extension == "cp1" || extension == "gpl" || extension == "ggr" || extension == "map") {
     OpenPaletteFile(argument);
   } else {
     ErrorReporter.ShowMessage("Invalid extension \"" + extension + "\" used.", "File Error",

@@ -23,6 +23,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/ShippedFiles.h"
+#include "core/colour/PaletteFormats.h"
 #include "core/documents/FractalFile.h"
 #include "core/report/ErrorReporter.h"
 #include "core/values/ValueUnits.h"
@@ -34,8 +36,14 @@
 namespace {
 
 constexpr const char* kSource = "Grafisch/DColorPalette1D";
-constexpr const char* kPaletteFilter =
-    "Color Palette 1D (*.cp1)|*.cp1|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
+// Palettes of other programs are read beside the program's own; a palette is written as a
+// GIMP palette or a map too. Any other name is read and written as a palette file.
+constexpr const char* kOpenPaletteFilter =
+    "Color Palette 1D (*.cp1)|*.cp1|GIMP Palette (*.gpl)|*.gpl|GIMP Gradient (*.ggr)|*.ggr|"
+    "Fractint Map (*.map)|*.map|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
+constexpr const char* kSavePaletteFilter =
+    "Color Palette 1D (*.cp1)|*.cp1|GIMP Palette (*.gpl)|*.gpl|Fractint Map (*.map)|*.map|"
+    "XML Files (*.xml)|*.xml|All files (*.*)|*.*";
 constexpr int kStripMinimumHeight = 48;
 
 template <class T>
@@ -80,6 +88,22 @@ QToolButton* GlyphButton(QWidget* parent, const char* name, QStyle::StandardPixm
 
 QColor ToQColor(TColor color) { return QColor::fromRgb(ToQRgb(color)); }
 
+// A GIMP palette, a GIMP gradient or a map by the name's extension; any other name is a
+// palette file of the program's own (.cp1, .xml, or whatever it is called).
+bool OtherPaletteFormat(const std::string& path) {
+  const TPaletteFormat format = PaletteFormatOf(path);
+  return format != TPaletteFormat::Native && format != TPaletteFormat::Unknown;
+}
+
+TXMLReadStatus LoadNativePalette(const std::string& path, TColorPalette1DItem& palette,
+                                 std::string& message) {
+  // Read into a copy: a file refused half-way would leave a palette without its end stop.
+  TColorPalette1DItem loaded(palette);
+  const TXMLReadStatus status = loaded.LoadFromFile(path, message);
+  if (status == TXMLReadStatus::Ok) palette = loaded;
+  return status;
+}
+
 }  // namespace
 
 TDlgColorPalette1D::TDlgColorPalette1D(QWidget* owner, const TColorPalette1DItem& palette)
@@ -88,8 +112,8 @@ TDlgColorPalette1D::TDlgColorPalette1D(QWidget* owner, const TColorPalette1DItem
   setWindowTitle("Color Palette");
   setModal(true);
   setSizeGripEnabled(true);
-  OpenPal1DDialog = {"Open Color Palette 1D", "cp1", kPaletteFilter, false, false, false, 0};
-  SavePal1DDialog = {"Save Color Palette 1D", "cp1", kPaletteFilter, true, false, true, 0};
+  OpenPal1DDialog = {"Open Color Palette 1D", "cp1", kOpenPaletteFilter, false, false, false, 0};
+  SavePal1DDialog = {"Save Color Palette 1D", "cp1", kSavePaletteFilter, true, false, true, 0};
   CreateControls();
   CreateLayout();
   ConnectControls();
@@ -428,26 +452,33 @@ void TDlgColorPalette1D::btnColorNextClick() {
 // Palette files and help -------------------------------------------------------------------
 
 void TDlgColorPalette1D::btnOpenClick() {
-  const std::vector<std::string> files = RunFileDialog(this, OpenPal1DDialog);
+  const std::vector<std::string> files = RunFileDialog(this, OpenPal1DDialog, PaletteDialogFolder());
   if (files.empty()) return;
-  // Read into a copy: a file refused half-way would leave a palette without its end stop.
-  TColorPalette1DItem loaded(m_palette);
+  const std::string& path = files.front();
+  RememberPaletteFolder(path);
+  // The loaders change the palette only when the whole file is good.
   std::string message;
-  const TXMLReadStatus status = loaded.LoadFromFile(files.front(), message);
+  const TXMLReadStatus status = OtherPaletteFormat(path)
+                                    ? LoadPaletteFile(path, m_palette, message)
+                                    : LoadNativePalette(path, m_palette, message);
   if (status == TXMLReadStatus::Ok) {
-    m_palette = loaded;
     m_current = &m_palette;
   } else {
-    ErrorReporter.CannotReadFile(files.front(), LoadFailureReason(status, message));
+    ErrorReporter.CannotReadFile(path, LoadFailureReason(status, message));
   }
   RefreshControls();
   RepaintStrip();
 }
 
 void TDlgColorPalette1D::btnSaveClick() {
-  const std::vector<std::string> files = RunFileDialog(this, SavePal1DDialog, "");
+  const std::vector<std::string> files = RunFileDialog(this, SavePal1DDialog, PaletteDialogFolder());
   if (files.empty()) return;
-  m_palette.SaveToFile(files.front());
+  RememberPaletteFolder(files.front());
+  if (OtherPaletteFormat(files.front())) {
+    SavePaletteFile(files.front(), m_palette);
+  } else {
+    m_palette.SaveToFile(files.front());
+  }
 }
 
 void TDlgColorPalette1D::HelpBtnClick() { ShowHelp(this, kHelpPaletteEditor); }

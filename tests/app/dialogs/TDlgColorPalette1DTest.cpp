@@ -1,8 +1,10 @@
 #include "app/dialogs/TDlgColorPalette1D.h"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QAbstractButton>
@@ -13,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ShippedFiles.h"
+#include "core/colour/PaletteFormats.h"
 #include "platform/Help.h"
 #include "platform/TColorBox.h"
 #include "render/QImageCanvas.h"
@@ -245,13 +249,16 @@ TEST_F(TDlgColorPalette1DTest, SaveAndOpenGoThroughThePaletteFileDialogs) {
   EXPECT_EQ(Position()->text(), "0");  // the begin stop of the new palette is current
 
   ASSERT_EQ(specs.size(), 2u);
-  const std::string filter =
-      "Color Palette 1D (*.cp1)|*.cp1|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
   for (const TFileDialogSpec& request : specs) {
     EXPECT_EQ(request.defaultExtension, "cp1");
-    EXPECT_EQ(request.filter, filter);
     EXPECT_EQ(request.overwritePrompt, request.save);
   }
+  EXPECT_EQ(specs[0].filter,
+            "Color Palette 1D (*.cp1)|*.cp1|GIMP Palette (*.gpl)|*.gpl|Fractint Map (*.map)|*.map|"
+            "XML Files (*.xml)|*.xml|All files (*.*)|*.*");
+  EXPECT_EQ(specs[1].filter,
+            "Color Palette 1D (*.cp1)|*.cp1|GIMP Palette (*.gpl)|*.gpl|GIMP Gradient (*.ggr)|*.ggr|"
+            "Fractint Map (*.map)|*.map|XML Files (*.xml)|*.xml|All files (*.*)|*.*");
   EXPECT_EQ(specs[0].title, "Save Color Palette 1D");
   EXPECT_TRUE(specs[0].save);
   EXPECT_EQ(specs[1].title, "Open Color Palette 1D");
@@ -284,4 +291,56 @@ TEST_F(TDlgColorPalette1DTest, AFailedOpenKeepsThePreviousPaletteAndSaysWhy) {
 
   Click("HelpBtn");
   EXPECT_EQ(LastHelpContext(), kHelpPaletteEditor);
+}
+
+TEST_F(TDlgColorPalette1DTest, PalettesOfOtherProgramsOpenAndSaveByTheirExtension) {
+  const std::string gpl = temp.File("three.gpl");
+  WriteFileBytes(gpl, "GIMP Palette\nName: Three\n#\n255 0 0 red\n0 255 0\n0 0 255 blue\n");
+  Open(MakePalette(0x000000, 0xFFFFFF));
+  AnswerFileDialogs(gpl);
+  Click("btnOpen");
+  EXPECT_EQ(Palette(), MakePalette(MakeColor(255, 0, 0), MakeColor(0, 0, 255),
+                                   {{0.5, MakeColor(0, 255, 0)}}));
+
+  // A map refused on its third colour says so and leaves the palette as it was.
+  const std::string map = temp.File("bad.map");
+  WriteFileBytes(map, "0 0 0\r\n10 20 30 a comment\r\n1 2 300\r\n");
+  const TColorPalette1DItem previous = Palette();
+  AnswerFileDialogs(map);
+  Click("btnOpen");
+  ASSERT_EQ(sink.Messages().size(), 1u);
+  EXPECT_NE(sink.Messages()[0].text.find("line 3"), std::string::npos) << sink.Messages()[0].text;
+  EXPECT_EQ(Palette(), previous);
+
+  // Saved as a map and as a GIMP palette; each reads back with the palette's colours where
+  // it holds them: the map at its 256 samples, the GIMP palette at the stops.
+  const std::vector<std::pair<std::string, std::vector<double>>> saved = {
+      {"out.map", {0.0, 85 / 255.0, 128 / 255.0, 1.0}}, {"out.gpl", {0.0, 0.5, 1.0}}};
+  for (const auto& [name, positions] : saved) {
+    const std::string file = temp.File(name);
+    AnswerFileDialogs(file);
+    Click("btnSave");
+    TColorPalette1DItem back(0x000000, 0x000000);
+    std::string message;
+    ASSERT_EQ(LoadPaletteFile(file, back, message), TXMLReadStatus::Ok) << name << message;
+    for (double at : positions) EXPECT_EQ(back.ColorAt(at), Palette().ColorAt(at)) << name << at;
+  }
+  EXPECT_EQ(sink.Messages().size(), 1u);
+}
+
+TEST_F(TDlgColorPalette1DTest, TheFileDialogsStartWithTheShippedPalettesUntilAFileIsChosen) {
+  RememberPaletteFolder("");
+  const std::string shipped = PaletteDialogFolder();
+  EXPECT_EQ(shipped, ShippedFolder("palettes"));
+  ASSERT_FALSE(shipped.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(shipped));
+  const std::string chosen = temp.File("chosen.cp1");
+  Open(MakePalette(0x000000, 0xFFFFFF));
+  AnswerFileDialogs(chosen);
+  Click("btnSave");
+  EXPECT_EQ(PaletteDialogFolder(), std::filesystem::path(chosen).parent_path().string());
+  SetFileDialogHandler([](const TFileDialogSpec&) { return std::vector<std::string>{}; });
+  Click("btnOpen");  // cancelled: the folder stays the last one chosen
+  EXPECT_EQ(PaletteDialogFolder(), std::filesystem::path(chosen).parent_path().string());
+  RememberPaletteFolder("");
 }

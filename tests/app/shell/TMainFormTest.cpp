@@ -326,6 +326,16 @@ TEST_F(TMainFormTest, APaletteOnTheCommandLineColoursANewWindowOfTheDefaultFract
       sink.Messages()[1].text.rfind("Cannot read the file: \"" + dir.File("missing.cp1") + "\"", 0),
       0u);
   EXPECT_EQ(form->ChildWindows().size(), 1u);
+
+  // A GIMP palette opens the same way.
+  WriteFileBytes(dir.File("two.gpl"), "GIMP Palette\n10 20 30\n40 50 60\n");
+  form->HandleCommandLine({dir.File("two.gpl")});
+  EXPECT_EQ(sink.Messages().size(), 2u);
+  ASSERT_EQ(form->ChildWindows().size(), 2u);
+  ASSERT_NE(form->ActiveFractalWindow(), window);
+  EXPECT_EQ(form->ActiveFractalWindow()->View()->GetViewProps().PalOutside,
+            TColorPalette1DItem(MakeColor(10, 20, 30), MakeColor(40, 50, 60)));
+  for (TMDIChildWave* w : form->ChildWindows()) WaitForComputation(w);
 }
 
 TEST_F(TMainFormTest, NamesAreUniqueAndTheCaptionShowsNameAndFile) {

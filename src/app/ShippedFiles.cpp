@@ -1,0 +1,44 @@
+#include "app/ShippedFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "platform/Dialogs.h"
+
+namespace {
+
+std::string& ChosenPaletteFolder() {
+  static std::string folder;
+  return folder;
+}
+
+}  // namespace
+
+std::string ShippedFolder(const std::string& name) {
+  const QString relative = "velmora/" + QString::fromStdString(name);
+  QStringList candidates;
+  candidates << QCoreApplication::applicationDirPath() + "/../share/" + relative;
+  for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+    candidates << data + "/" + relative;
+  }
+#ifdef VELMORA_SOURCE_DIR
+  candidates << FromBytes(VELMORA_SOURCE_DIR) + "/" + QString::fromStdString(name);
+#endif
+  for (const QString& candidate : candidates) {
+    const QFileInfo folder(candidate);
+    if (folder.isDir()) return ToBytes(QDir::cleanPath(folder.absoluteFilePath()));
+  }
+  return "";
+}
+
+std::string PaletteDialogFolder() {
+  if (!ChosenPaletteFolder().empty()) return ChosenPaletteFolder();
+  return ShippedFolder("palettes");
+}
+
+void RememberPaletteFolder(const std::string& chosenFile) {
+  ChosenPaletteFolder() =
+      chosenFile.empty() ? "" : ToBytes(QFileInfo(FromBytes(chosenFile)).absolutePath());
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+// The folders of the files that come with the program (examples/, palettes/): beside an
+// installed program in ../share/velmora/NAME, else in the desktop's data folders
+// (velmora/NAME), else, for a program run from its build folder, NAME in the source tree.
+// "" when none of them exists.
+std::string ShippedFolder(const std::string& name);
+
+// The folder the palette editor's Open and Save dialogs start in: the shipped palettes until
+// a palette file is chosen in this run, then the folder of the last one chosen.
+std::string PaletteDialogFolder();
+// "" forgets the choice: the dialogs start in the shipped palettes again.
+void RememberPaletteFolder(const std::string& chosenFile);
