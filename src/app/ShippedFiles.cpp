@@ -20,7 +20,8 @@ std::string ShippedFolder(const std::string& name) {
   const QString relative = "velmora/" + QString::fromStdString(name);
   QStringList candidates;
   candidates << QCoreApplication::applicationDirPath() + "/../share/" + relative;
-  for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+  for (const QString& data :
+       QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
     candidates << data + "/" + relative;
   }
 #ifdef VELMORA_SOURCE_DIR

@@ -452,7 +452,8 @@ void TDlgColorPalette1D::btnColorNextClick() {
 // Palette files and help -------------------------------------------------------------------
 
 void TDlgColorPalette1D::btnOpenClick() {
-  const std::vector<std::string> files = RunFileDialog(this, OpenPal1DDialog, PaletteDialogFolder());
+  const std::vector<std::string> files =
+      RunFileDialog(this, OpenPal1DDialog, PaletteDialogFolder());
   if (files.empty()) return;
   const std::string& path = files.front();
   RememberPaletteFolder(path);
@@ -471,7 +472,8 @@ void TDlgColorPalette1D::btnOpenClick() {
 }
 
 void TDlgColorPalette1D::btnSaveClick() {
-  const std::vector<std::string> files = RunFileDialog(this, SavePal1DDialog, PaletteDialogFolder());
+  const std::vector<std::string> files =
+      RunFileDialog(this, SavePal1DDialog, PaletteDialogFolder());
   if (files.empty()) return;
   RememberPaletteFolder(files.front());
   if (OtherPaletteFormat(files.front())) {

@@ -299,8 +299,8 @@ TEST_F(TDlgColorPalette1DTest, PalettesOfOtherProgramsOpenAndSaveByTheirExtensio
   Open(MakePalette(0x000000, 0xFFFFFF));
   AnswerFileDialogs(gpl);
   Click("btnOpen");
-  EXPECT_EQ(Palette(), MakePalette(MakeColor(255, 0, 0), MakeColor(0, 0, 255),
-                                   {{0.5, MakeColor(0, 255, 0)}}));
+  EXPECT_EQ(Palette(),
+            MakePalette(MakeColor(255, 0, 0), MakeColor(0, 0, 255), {{0.5, MakeColor(0, 255, 0)}}));
 
   // A map refused on its third colour says so and leaves the palette as it was.
   const std::string map = temp.File("bad.map");
