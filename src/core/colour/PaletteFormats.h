@@ -37,10 +37,11 @@ bool ReadGplPalette(const std::string& bytes, TColorPalette1DItem& palette, std:
 // A segment boundary becomes a stop, with ColorAfter where the colours on its two sides
 // differ. Linear RGB segments map exactly (an off-centre middle gives one more stop at the
 // middle), step segments too (a hard step at the middle); the other blending functions and
-// the HSV types are followed by stops sampled along the segment, more where it bends (4 to
-// 64 intervals a segment, until the straight line between two stops stays within one level
-// of the curve at their midpoint). Alpha is ignored, and so are the endpoint colour types:
-// the colours written in the file are used. Channels are rounded to the nearest byte.
+// the HSV types are followed by stops sampled along the segment, more where it bends: 4
+// intervals (and a stop at an off-centre middle), each halved up to 4 times while the straight
+// line between two stops strays more than one level from the curve at their midpoint. Alpha is
+// ignored, and so are the endpoint colour types: the colours written in the file are used.
+// Channels are rounded to the nearest byte.
 bool ReadGgrPalette(const std::string& bytes, TColorPalette1DItem& palette, std::string& message);
 
 // Fractint / Iterated Dynamics map: a line per colour, "R G B" (0..255) with anything after
@@ -51,17 +52,20 @@ bool ReadGgrPalette(const std::string& bytes, TColorPalette1DItem& palette, std:
 bool ReadMapPalette(const std::string& bytes, TColorPalette1DItem& palette, std::string& message);
 
 // The palette as a GIMP palette named name. The colours are the palette sampled with ColorAt
-// on the finest needed even grid: the smallest D (at most kGplMaxExactDivisions) for which
-// every stop's position is i / D, so that reading the file back gives the same colour at
-// every stop's position (a palette of evenly spaced stops is written as its stops). With a
-// hard step the grid is refined to at least 256 divisions, so that the step stays narrow.
-// When no such grid exists the palette is sampled at kGplFallbackDivisions + 1 points and
-// the colours at the stops are only approximated.
+// on the coarsest even grid that holds every stop: the smallest D (at most
+// kGplMaxExactDivisions) for which every stop's position is i / D, so that reading the file
+// back gives the same colour at every stop's position (a palette of evenly spaced stops is
+// written as its stops). A position counts as i / D also when it is off by the rounding of a
+// .cp1 file (15 significant digits), and the colour there is then taken at the stop itself.
+// With a hard step the grid is refined to at least 256 divisions, so that the step stays
+// narrow. When no such grid exists the palette is sampled at kGplFallbackDivisions + 1 points
+// and the colours at the stops are only approximated.
 std::string WriteGplPalette(const TColorPalette1DItem& palette, const std::string& name);
 inline constexpr int kGplMaxExactDivisions = 65536;
 inline constexpr int kGplFallbackDivisions = 4096;
 
-// The palette as a map: 256 lines "R G B", the colours at i / 255.
+// The palette as a map: 256 lines "R G B", the colours at i / 255 (at the stop itself where
+// a stop is there but for the rounding of a .cp1 file).
 std::string WriteMapPalette(const TColorPalette1DItem& palette);
 
 // Reads bytes of the given format into palette; Ok or Failed with the reason. Native files go
