@@ -263,14 +263,20 @@ int ResaveCommand(const TOptions& o) {
       return SaveFractalFile(out, settings, props) ? kExitOk : kExitFailure;
     }
     case TFileKind::Palette: {
-      // The format of each file is its extension's.
+      // The format of each file is its extension's; a name without a known extension (a
+      // device, say) still takes the palette file.
       const TPaletteFormat outFormat = PaletteFormatOf(out);
-      if (!PaletteFormatWritable(outFormat)) {
+      const TFileKind outKind = KindOf(out);
+      if (outFormat == TPaletteFormat::Ggr || outKind == TFileKind::Fractal ||
+          outKind == TFileKind::Picture || outKind == TFileKind::Project) {
         return UsageError("a palette is written as a .cp1, .gpl or .map file, not as \"" + out +
                           "\"" + (outFormat == TPaletteFormat::Ggr ? ": .ggr is read only" : ""));
       }
       TColorPalette1DItem palette(0x000000, 0xFFFFFF);
       if (!LoadPalette(o.positional[0], palette)) return kExitFailure;
+      if (outFormat == TPaletteFormat::Unknown) {
+        return palette.SaveToFile(out) ? kExitOk : kExitFailure;
+      }
       return SavePaletteFile(out, palette) ? kExitOk : kExitFailure;
     }
     case TFileKind::Project:

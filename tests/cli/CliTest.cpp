@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/colour/TColorPalette1DItem.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/TempDir.h"
 
@@ -127,8 +128,13 @@ TEST(CliTest, PalettesOfOtherProgramsAreCheckedAndConverted) {
                           0),
             0u)
       << run.err;
-  EXPECT_EQ(Cli("resave a.gpl out.txt", dir).exitCode, 2);
   EXPECT_EQ(Cli("resave a.gpl out.vlf", dir).exitCode, 2);
+  // A name of no known kind (a device, say) takes the program's own palette file.
+  ASSERT_EQ(Cli("resave a.gpl out.txt", dir).exitCode, 0);
+  TColorPalette1DItem fromText(0x000000, 0x000000);
+  std::string message;
+  ASSERT_EQ(fromText.LoadFromFile(dir.File("out.txt"), message), TXMLReadStatus::Ok) << message;
+  EXPECT_EQ(fromText.ColorAt(0.5), MakeColor(0, 255, 0));
   ASSERT_EQ(Cli("new f.vlf", dir).exitCode, 0);
   run = Cli("resave f.vlf f.gpl", dir);
   EXPECT_EQ(run.exitCode, 2);
