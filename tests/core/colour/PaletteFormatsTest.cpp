@@ -295,8 +295,9 @@ TEST(PaletteFormatsTest, WritersSampleAsColorAtDoesInLinearTime) {
   EXPECT_EQ(WriteMapPalette(palette), expected);
 
   // The largest exact GIMP palette: 65537 colours, written back as read.
-  std::string gpl = "GIMP Palette\nName: big\nColumns: 16\n"
-                    "# Velmora palette: 65537 colours evenly spaced from 0 to 1\n";
+  std::string gpl =
+      "GIMP Palette\nName: big\nColumns: 16\n"
+      "# Velmora palette: 65537 colours evenly spaced from 0 to 1\n";
   for (int i = 0; i <= kGplMaxExactDivisions; ++i) {
     gpl += RgbLineForTest(i % 256, (i / 256) % 256, (i * 7) % 256);
   }
