@@ -14,6 +14,11 @@ std::string& ChosenPaletteFolder() {
   return folder;
 }
 
+std::string& ChosenPaletteExtension() {
+  static std::string extension;
+  return extension;
+}
+
 }  // namespace
 
 std::string ShippedFolder(const std::string& name) {
@@ -40,6 +45,17 @@ std::string PaletteDialogFolder() {
 }
 
 void RememberPaletteFolder(const std::string& chosenFile) {
-  ChosenPaletteFolder() =
-      chosenFile.empty() ? "" : ToBytes(QFileInfo(FromBytes(chosenFile)).absolutePath());
+  const QFileInfo file(FromBytes(chosenFile));
+  ChosenPaletteFolder() = chosenFile.empty() ? "" : ToBytes(file.absolutePath());
+  ChosenPaletteExtension() = file.suffix().toLower().toStdString();
+}
+
+std::string PaletteDialogFilter(const std::string& filter) {
+  if (ChosenPaletteExtension().empty()) return "";
+  const QString pattern = "*." + QString::fromStdString(ChosenPaletteExtension());
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i + 1].compare(pattern, Qt::CaseInsensitive) == 0) return parts[i].toStdString();
+  }
+  return "";
 }

@@ -13,3 +13,7 @@ std::string ShippedFolder(const std::string& name);
 std::string PaletteDialogFolder();
 // "" forgets the choice: the dialogs start in the shipped palettes again.
 void RememberPaletteFolder(const std::string& chosenFile);
+// The caption of the filter (of filter: captions and patterns alternating with "|") whose
+// pattern is "*." and the extension of the last palette file chosen, so that a folder of GIMP
+// palettes shows them again; "" (the first filter) when there is none.
+std::string PaletteDialogFilter(const std::string& filter);

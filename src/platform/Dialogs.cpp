@@ -81,24 +81,32 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const TFileDialogSp
   auto dialog = std::make_unique<QFileDialog>(parent, Text(request.title), FromBytes(initialPath),
                                               Text(QtFileFilter(request.filter)));
   QFileDialog* d = dialog.get();
+  // The desktop's dialog takes no buttons of ours; Qt's own has a button box to add one to.
+  if (request.helpContext != 0) d->setOption(QFileDialog::DontUseNativeDialog);
   d->setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   d->setFileMode(request.save       ? QFileDialog::AnyFile
                  : request.multiple ? QFileDialog::ExistingFiles
                                     : QFileDialog::ExistingFile);
-  d->setDefaultSuffix(Text(request.defaultExtension));
   // A typed name without extension takes that of the chosen filter, when it names one.
   const QString fallback = Text(request.defaultExtension);
-  QObject::connect(d, &QFileDialog::filterSelected, d, [d, fallback](const QString& filter) {
+  auto suffixOf = [fallback](const QString& filter) {
     static const QRegularExpression kOnePattern(R"(\(\*\.([^ ()*]+)\)$)");
     const QRegularExpressionMatch match = kOnePattern.match(filter);
-    d->setDefaultSuffix(match.hasMatch() ? match.captured(1) : fallback);
-  });
+    return match.hasMatch() ? match.captured(1) : fallback;
+  };
+  d->setDefaultSuffix(fallback);
+  if (!request.shownFilter.empty()) {
+    QString caption = Text(request.shownFilter);
+    caption.replace("(*.*)", "(*)");
+    d->selectNameFilter(caption);
+    d->setDefaultSuffix(suffixOf(d->selectedNameFilter()));
+  }
+  QObject::connect(d, &QFileDialog::filterSelected, d,
+                   [d, suffixOf](const QString& filter) { d->setDefaultSuffix(suffixOf(filter)); });
   d->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
   d->setSizeGripEnabled(true);
   if (request.helpContext == 0) return dialog;
 
-  // The desktop's dialog takes no buttons of ours; Qt's own has a button box to add one to.
-  d->setOption(QFileDialog::DontUseNativeDialog);
   const int context = request.helpContext;
   auto* buttons = d->findChild<QDialogButtonBox*>();
   if (buttons != nullptr) {

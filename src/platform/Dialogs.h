@@ -36,6 +36,7 @@ struct TFileDialogSpec {
   bool multiple = false;         // open: several files may be chosen
   bool overwritePrompt = false;  // save: ask before replacing a file
   int helpContext = 0;           // 0: no help
+  std::string shownFilter;       // the caption of the filter shown at first; "": the first
 };
 
 // The filter in Qt's form: "Fractals (*.vlf);;All files (*)".

@@ -98,4 +98,14 @@ TEST(FileDialogTest, ATypedNameTakesTheChosenFiltersExtension) {
   EXPECT_EQ(dialog->defaultSuffix(), "cp1");
   QTest::keyClick(types, Qt::Key_Up);
   EXPECT_EQ(dialog->defaultSuffix(), "gpl");
+
+  // A dialog may show another filter first; its extension is then the typed name's.
+  request.shownFilter = "GIMP Palette (*.gpl)";
+  const std::unique_ptr<QFileDialog> shown = MakeFileDialog(nullptr, request);
+  EXPECT_EQ(shown->selectedNameFilter(), "GIMP Palette (*.gpl)");
+  EXPECT_EQ(shown->defaultSuffix(), "gpl");
+  request.shownFilter = "All files (*.*)";
+  const std::unique_ptr<QFileDialog> all = MakeFileDialog(nullptr, request);
+  EXPECT_EQ(all->selectedNameFilter(), "All files (*)");
+  EXPECT_EQ(all->defaultSuffix(), "cp1");
 }

@@ -112,8 +112,8 @@ TDlgColorPalette1D::TDlgColorPalette1D(QWidget* owner, const TColorPalette1DItem
   setWindowTitle("Color Palette");
   setModal(true);
   setSizeGripEnabled(true);
-  OpenPal1DDialog = {"Open Color Palette 1D", "cp1", kOpenPaletteFilter, false, false, false, 0};
-  SavePal1DDialog = {"Save Color Palette 1D", "cp1", kSavePaletteFilter, true, false, true, 0};
+  OpenPal1DDialog = {"Open Color Palette 1D", "cp1", kOpenPaletteFilter, false, false, false, 0, ""};
+  SavePal1DDialog = {"Save Color Palette 1D", "cp1", kSavePaletteFilter, true, false, true, 0, ""};
   CreateControls();
   CreateLayout();
   ConnectControls();
@@ -452,6 +452,7 @@ void TDlgColorPalette1D::btnColorNextClick() {
 // Palette files and help -------------------------------------------------------------------
 
 void TDlgColorPalette1D::btnOpenClick() {
+  OpenPal1DDialog.shownFilter = PaletteDialogFilter(kOpenPaletteFilter);
   const std::vector<std::string> files =
       RunFileDialog(this, OpenPal1DDialog, PaletteDialogFolder());
   if (files.empty()) return;
@@ -472,6 +473,7 @@ void TDlgColorPalette1D::btnOpenClick() {
 }
 
 void TDlgColorPalette1D::btnSaveClick() {
+  SavePal1DDialog.shownFilter = PaletteDialogFilter(kSavePaletteFilter);
   const std::vector<std::string> files =
       RunFileDialog(this, SavePal1DDialog, PaletteDialogFolder());
   if (files.empty()) return;

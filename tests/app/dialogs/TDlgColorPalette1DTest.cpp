@@ -301,6 +301,20 @@ TEST_F(TDlgColorPalette1DTest, PalettesOfOtherProgramsOpenAndSaveByTheirExtensio
   Click("btnOpen");
   EXPECT_EQ(Palette(),
             MakePalette(MakeColor(255, 0, 0), MakeColor(0, 0, 255), {{0.5, MakeColor(0, 255, 0)}}));
+  // The next Open shows GIMP palettes again; Save has no filter of gradients to show.
+  Click("btnOpen");
+  EXPECT_EQ(specs.back().shownFilter, "GIMP Palette (*.gpl)");
+  const std::string ggr = temp.File("flat.GGR");
+  WriteFileBytes(ggr, "GIMP Gradient\n1\n0 0.5 1 0 0 0 1 1 1 1 1 0 0\n");
+  AnswerFileDialogs(ggr);
+  Click("btnOpen");
+  EXPECT_EQ(Palette(), MakePalette(0x000000, 0xFFFFFF));
+  AnswerFileDialogs(gpl);
+  Click("btnSave");
+  EXPECT_EQ(specs.back().shownFilter, "");
+  Click("btnOpen");  // what was saved over the GIMP palette
+  EXPECT_EQ(Palette(), MakePalette(0x000000, 0xFFFFFF));
+  EXPECT_EQ(specs.back().shownFilter, "GIMP Palette (*.gpl)");
 
   // A map refused on its third colour says so and leaves the palette as it was.
   const std::string map = temp.File("bad.map");
