@@ -44,6 +44,8 @@ std::string PaletteDialogFolder() {
   return ShippedFolder("palettes");
 }
 
+std::string PaletteSaveFolder() { return ChosenPaletteFolder(); }
+
 void RememberPaletteFolder(const std::string& chosenFile) {
   const QFileInfo file(FromBytes(chosenFile));
   ChosenPaletteFolder() = chosenFile.empty() ? "" : ToBytes(file.absolutePath());

@@ -475,7 +475,7 @@ void TDlgColorPalette1D::btnOpenClick() {
 void TDlgColorPalette1D::btnSaveClick() {
   SavePal1DDialog.shownFilter = PaletteDialogFilter(kSavePaletteFilter);
   const std::vector<std::string> files =
-      RunFileDialog(this, SavePal1DDialog, PaletteDialogFolder());
+      RunFileDialog(this, SavePal1DDialog, PaletteSaveFolder());
   if (files.empty()) return;
   RememberPaletteFolder(files.front());
   if (OtherPaletteFormat(files.front())) {

@@ -346,6 +346,7 @@ TEST_F(TDlgColorPalette1DTest, TheFileDialogsStartWithTheShippedPalettesUntilAFi
   RememberPaletteFolder("");
   const std::string shipped = PaletteDialogFolder();
   EXPECT_EQ(shipped, ShippedFolder("palettes"));
+  EXPECT_EQ(PaletteSaveFolder(), "");  // saving starts where the dialog likes
   ASSERT_FALSE(shipped.empty());
   EXPECT_TRUE(std::filesystem::is_directory(shipped));
   const std::string chosen = temp.File("chosen.cp1");
@@ -353,6 +354,7 @@ TEST_F(TDlgColorPalette1DTest, TheFileDialogsStartWithTheShippedPalettesUntilAFi
   AnswerFileDialogs(chosen);
   Click("btnSave");
   EXPECT_EQ(PaletteDialogFolder(), std::filesystem::path(chosen).parent_path().string());
+  EXPECT_EQ(PaletteSaveFolder(), PaletteDialogFolder());
   SetFileDialogHandler([](const TFileDialogSpec&) { return std::vector<std::string>{}; });
   Click("btnOpen");  // cancelled: the folder stays the last one chosen
   EXPECT_EQ(PaletteDialogFolder(), std::filesystem::path(chosen).parent_path().string());
